@@ -1,0 +1,143 @@
+#include "engine/api/api.h"
+
+using namespace engine;
+
+UNSIGNED32 AdsOpenIndex(ADSHANDLE /*hTable*/, const char* /*pucName*/, ADSHANDLE* /*pahIndex*/, UNSIGNED16* /*pusArrayLen*/)
+{
+    return NotYetSupported("AdsOpenIndex");
+}
+
+UNSIGNED32 AdsCloseIndex(ADSHANDLE /*hIndex*/)
+{
+    return NotYetSupported("AdsCloseIndex");
+}
+
+UNSIGNED32 AdsCreateIndex90(ADSHANDLE /*hObj*/, const char* /*pucFileName*/, const char* /*pucTag*/, const char* /*pucExpr*/, const char* /*pucCondition*/, const char* /*pucWhile*/, UNSIGNED32 /*ulOptions*/, UNSIGNED32 /*ulPageSize*/, const char* /*pucCollation*/, ADSHANDLE* /*phIndex*/)
+{
+    return NotYetSupported("AdsCreateIndex90");
+}
+
+UNSIGNED32 AdsDeleteIndex(ADSHANDLE /*hIndex*/)
+{
+    return NotYetSupported("AdsDeleteIndex");
+}
+
+UNSIGNED32 AdsGetIndexHandle(ADSHANDLE /*hTable*/, const char* /*pucIndexOrder*/, ADSHANDLE* /*phIndex*/)
+{
+    return NotYetSupported("AdsGetIndexHandle");
+}
+
+UNSIGNED32 AdsGetNumIndexes(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusNum*/)
+{
+    return NotYetSupported("AdsGetNumIndexes");
+}
+
+UNSIGNED32 AdsGetAllIndexes(ADSHANDLE /*hTable*/, ADSHANDLE* /*pahIndex*/, UNSIGNED16* /*pusArrayLen*/)
+{
+    return NotYetSupported("AdsGetAllIndexes");
+}
+
+UNSIGNED32 AdsGetNumFTSIndexes(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusNum*/)
+{
+    return NotYetSupported("AdsGetNumFTSIndexes");
+}
+
+UNSIGNED32 AdsGetFTSIndexes(ADSHANDLE /*hTable*/, ADSHANDLE* /*pahIndex*/, UNSIGNED16* /*pusArrayLen*/)
+{
+    return NotYetSupported("AdsGetFTSIndexes");
+}
+
+UNSIGNED32 AdsGetIndexName(ADSHANDLE /*hIndex*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)
+{
+    return NotYetSupported("AdsGetIndexName");
+}
+
+UNSIGNED32 AdsGetIndexFilename(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usOption*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)
+{
+    return NotYetSupported("AdsGetIndexFilename");
+}
+
+UNSIGNED32 AdsGetIndexPageSize(ADSHANDLE /*hIndex*/, UNSIGNED32* /*pulPageSize*/)
+{
+    return NotYetSupported("AdsGetIndexPageSize");
+}
+
+UNSIGNED32 AdsGetIndexFlags(ADSHANDLE /*hIndex*/, UNSIGNED32* /*pulOptions*/)
+{
+    return NotYetSupported("AdsGetIndexFlags");
+}
+
+UNSIGNED32 AdsGetIndexCondition(ADSHANDLE /*hIndex*/, char* /*pucExpr*/, UNSIGNED16* /*pusLen*/)
+{
+    return NotYetSupported("AdsGetIndexCondition");
+}
+
+UNSIGNED32 AdsIsIndexUnique(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbUnique*/)
+{
+    return NotYetSupported("AdsIsIndexUnique");
+}
+
+UNSIGNED32 AdsIsIndexDescending(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbDescending*/)
+{
+    return NotYetSupported("AdsIsIndexDescending");
+}
+
+UNSIGNED32 AdsIsIndexCandidate(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbCandidate*/)
+{
+    return NotYetSupported("AdsIsIndexCandidate");
+}
+
+UNSIGNED32 AdsIsIndexPrimaryKey(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbPrimaryKey*/)
+{
+    return NotYetSupported("AdsIsIndexPrimaryKey");
+}
+
+UNSIGNED32 AdsIsIndexCustom(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbCustom*/)
+{
+    return NotYetSupported("AdsIsIndexCustom");
+}
+
+UNSIGNED32 AdsGetNumSegments(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pusSegments*/)
+{
+    return NotYetSupported("AdsGetNumSegments");
+}
+
+UNSIGNED32 AdsGetSegmentFieldname(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usSegment*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)
+{
+    return NotYetSupported("AdsGetSegmentFieldname");
+}
+
+UNSIGNED32 AdsGetKeyLength(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pusKeyLength*/)
+{
+    return NotYetSupported("AdsGetKeyLength");
+}
+
+UNSIGNED32 AdsGetKeyCount(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usFilterOption*/, UNSIGNED32* /*pulCount*/)
+{
+    return NotYetSupported("AdsGetKeyCount");
+}
+
+UNSIGNED32 AdsInitRawKey(ADSHANDLE /*hIndex*/)
+{
+    return NotYetSupported("AdsInitRawKey");
+}
+
+UNSIGNED32 AdsBuildRawKey(ADSHANDLE /*hIndex*/, UNSIGNED8* /*pucKey*/, UNSIGNED16* /*pusKeyLen*/)
+{
+    return NotYetSupported("AdsBuildRawKey");
+}
+
+UNSIGNED32 AdsBuildRawKey100(ADSHANDLE /*hIndex*/, UNSIGNED8* /*pucKey*/, UNSIGNED16* /*pusKeyLen*/, UNSIGNED32 /*ulOptions*/)
+{
+    return NotYetSupported("AdsBuildRawKey100");
+}
+
+UNSIGNED32 AdsBuildKeyFromRecord(ADSHANDLE /*hIndex*/, const UNSIGNED8* /*pucRecBuf*/, UNSIGNED32 /*ulRecLen*/, UNSIGNED8* /*pucKey*/, UNSIGNED16* /*pusKeyLen*/)
+{
+    return NotYetSupported("AdsBuildKeyFromRecord");
+}
+
+UNSIGNED32 AdsStepIndexKey(ADSHANDLE /*hIndex*/, UNSIGNED8* /*pucKey*/, UNSIGNED16 /*usLen*/, SIGNED16 /*sDirection*/)
+{
+    return NotYetSupported("AdsStepIndexKey");
+}
