@@ -1,0 +1,21 @@
+// Clock, platform version, sleeping and thread identity.
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <cstdint>
+
+// The current local date and time, and the current local date.
+QDateTime Now();
+QDate Date();
+
+// The platform's major version number. On Linux it is the kernel's (the
+// first number of its release, 6 for "6.1.0-18-amd64"); 0 when unknown.
+int Win32MajorVersion();
+
+// Blocks the calling thread for `milliseconds`; it processes no messages.
+void Sleep(uint32_t milliseconds);
+
+// The operating system's identifier of the calling thread. It is unique among
+// the threads alive at one time and may be reused after a thread ends.
+uint32_t GetCurrentThreadId();
