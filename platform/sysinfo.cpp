@@ -34,6 +34,14 @@ int Win32MajorVersion()
     return version;
 }
 
+QString GetComputerName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return QString();
+    return QString::fromLocal8Bit(name);
+}
+
 void Sleep(uint32_t milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

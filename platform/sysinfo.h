@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QString>
 #include <cstdint>
 
 // The current local date and time, and the current local date.
@@ -12,6 +13,10 @@ QDate Date();
 // The platform's major version number. On Linux it is the kernel's (the
 // first number of its release, 6 for "6.1.0-18-amd64"); 0 when unknown.
 int Win32MajorVersion();
+
+// The machine's host name, which stands in for the platform's computer name
+// (COMPUTERNAME is not set on Linux); empty when the system has none.
+QString GetComputerName();
 
 // Blocks the calling thread for `milliseconds`; it processes no messages.
 void Sleep(uint32_t milliseconds);

@@ -4,6 +4,7 @@
 #include "platform/threads.h"
 #include "tests/platform/qtprinters.h"
 
+#include <QSysInfo>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -217,7 +218,7 @@ TEST(CriticalSection, ExcludesOtherThreadsAndMayBeReentered)
     EXPECT_TRUE(freeAgain);
 }
 
-TEST(SystemInfo, ThreadIdentifiersAndPlatformVersion)
+TEST(SystemInfo, ThreadIdentifiersAndMachineFacts)
 {
     const uint32_t mine = GetCurrentThreadId();
     uint32_t other = 0;
@@ -228,4 +229,5 @@ TEST(SystemInfo, ThreadIdentifiersAndPlatformVersion)
     // Every kernel this runs on is at least version 3; the folder chooser
     // relies on "6 or higher" meaning a recent platform.
     EXPECT_GE(Win32MajorVersion(), 3);
+    EXPECT_EQ(GetComputerName(), QSysInfo::machineHostName());
 }
