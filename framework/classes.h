@@ -203,6 +203,11 @@ public:
     void SetStateFlag(TComponentStateFlag flag, bool on);
 
 protected:
+    // Sets csDestroying on this component and everything it owns. A derived
+    // destructor that calls DestroyComponents() calls this first, so that
+    // the owned components see their owner going.
+    void Destroying();
+
     // After the whole window definition was read and references resolved,
     // every component read gets Loaded() (root first, then in reading
     // order). The base clears csLoading: call it first in an override.
@@ -227,14 +232,16 @@ private:
     friend class TReaderContext;
     void InsertOwned(TComponent* component);
     void RemoveOwned(TComponent* component);
-    void MarkDestroying();
     void ClearOwnerFields(TComponent* component);
+    void SetOwnerField(TComponent* component);
+    void ClearReferencesTo(TComponent* component);
 
     TComponent* mOwner = nullptr;
     QString mName;
     qint64 mTag = 0;
     TComponentState mState;
     bool mSubComponent = false;
+    bool mDestructorRunning = false;  // the derived parts are gone
     std::vector<TComponent*> mComponents;
     std::vector<TComponent*> mFreeNotifies;
     QHash<QString, QString> mEventMethods;  // lower-case event name -> method name
@@ -352,6 +359,7 @@ public:
     int Index() const;            // position in the collection, -1 without one
 
 private:
+    friend class TCollection;
     TCollection* mCollection = nullptr;
 };
 
@@ -392,5 +400,4 @@ private:
     TPersistent* mOwner;
     std::vector<TCollectionItem*> mItems;
     int mUpdateCount = 0;
-    bool mClearing = false;
 };

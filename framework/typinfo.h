@@ -173,6 +173,7 @@ private:
     template <class T> friend class TClassBuilder;
     template <class T, class V> friend class TPropBuilder;
     template <class T> friend class TPropBuilderBase;
+    friend class TMetaClass;
 
     QString mName;
     TPropKind mKind = TPropKind::Integer;
