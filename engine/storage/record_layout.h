@@ -71,12 +71,27 @@ public:
     void SetNull(size_t index, uint8_t* image) const;
     void SetEmpty(size_t index, uint8_t* image) const;
 
-    // VFP system flags of a field (null bit, varlength "full" bit). Reading a
-    // flag the field does not own gives false; writing one raises kErrValue.
+    // VFP system flags of a field. The null flag is the field's null bit in
+    // _NullFlags. "Full length" means a VarChar/VarBinary value fills the whole
+    // column; it is the inverse of the field's varlength bit, which is set when
+    // the last byte of the column holds a shorter length. Reading a flag the
+    // field does not own gives false (full length: true); writing one it does
+    // not own raises kErrValue.
     bool GetNullFlag(size_t index, const uint8_t* image) const;
     void SetNullFlag(size_t index, uint8_t* image, bool value) const;
-    bool GetVarLengthFlag(size_t index, const uint8_t* image) const;
-    void SetVarLengthFlag(size_t index, uint8_t* image, bool value) const;
+    bool IsFullLength(size_t index, const uint8_t* image) const;
+    void SetFullLength(size_t index, uint8_t* image, bool full) const;
+
+    // Memo references: the memo file block a memo-type field points to (0 =
+    // none) and, on ADT, the value's length kept beside it (0 elsewhere).
+    // A DBF pointer that is not a number raises kErrCorruptMemo.
+    uint32_t MemoBlock(size_t index, const uint8_t* image) const;
+    uint32_t MemoStoredLength(size_t index, const uint8_t* image) const;
+    void SetMemoReference(size_t index, uint8_t* image, uint32_t block, uint32_t length) const;
+
+    // Conversions between Windows-1252 text and the table's character set.
+    std::string ToAnsi(std::string_view stored) const;
+    std::string FromAnsi(std::string_view ansi) const;
 
     // Typed reads; a null value reads as "" / 0. Text reads trim trailing
     // spaces of fixed character fields and give numbers, dates ("YYYYMMDD"),
@@ -102,6 +117,16 @@ public:
     void SetRaw(size_t index, uint8_t* image, const uint8_t* data, size_t length) const;
 
 private:
+    const FieldDesc& Checked(size_t index, const uint8_t* image) const;
+    bool BytesShowNull(const FieldDesc& field, const uint8_t* p) const;
+    void WriteNullBytes(const FieldDesc& field, uint8_t* p) const;
+    void SetFlagBit(uint8_t* image, int bit, bool value) const;
+    bool FlagBit(const uint8_t* image, int bit) const;
+    void MarkNotNull(const FieldDesc& field, uint8_t* image) const;
+    void PutText(const FieldDesc& field, uint8_t* image, std::string_view stored) const;
+    void PutVariable(const FieldDesc& field, uint8_t* image, const uint8_t* data, size_t length) const;
+    void PutNumber(const FieldDesc& field, uint8_t* image, double value, const std::string* exact) const;
+
     TableKind mKind = TableKind::ADT;
     CharType mCharType = CharType::Ansi;
     std::vector<FieldDesc> mFields;

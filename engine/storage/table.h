@@ -57,9 +57,6 @@ struct CreateOptions {
     OpenOptions open{true, false, CharType::Ansi};
 };
 
-class MemoFile;
-class TableFile;
-
 class Table {
 public:
     // Opens an existing table. `path` is the file name (8-bit, Windows-1252);
@@ -158,15 +155,17 @@ public:
     void Flush();
 
 private:
+    struct State; // the open files and header; table_state.h
     Table();
-    friend class TableFactory;
-
     void CheckOpen() const;
     void CheckWritable() const;
     void CheckRecordNumber(uint32_t recno) const;
+    uint64_t RecordOffset(uint32_t recno) const;
+    void PrepareForWrite(uint8_t* image, uint32_t recno, bool append);
+    void ReplaceFiles(const std::string& tableTemp, const std::string& memoTemp);
+    void RewriteRecords(bool keepRecords);
 
-    std::unique_ptr<TableFile> mFile;
-    std::unique_ptr<MemoFile> mMemo;
+    std::unique_ptr<State> mState;
     RecordLayout mLayout;
     OpenOptions mOptions;
     std::string mFileName;
