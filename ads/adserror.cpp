@@ -38,6 +38,16 @@ UNSIGNED32 FetchEngineLastError(EngineLastError& error)
     return result;
 }
 
+// Marks an error under construction on this thread; the mark goes on every
+// way out, also when something other than an Exception escapes.
+class CreationScope {
+public:
+    CreationScope() { tErrorCreationActive = true; }
+    ~CreationScope() { tErrorCreationActive = false; }
+    CreationScope(const CreationScope&) = delete;
+    CreationScope& operator=(const CreationScope&) = delete;
+};
+
 bool NamesAColumn(uint32_t code)
 {
     return code == 5147 || code == 5148 || code == 5149;
@@ -82,7 +92,7 @@ EADSDatabaseError::EADSDatabaseError(TAdsErrorDataSet* dataSet, uint32_t errorCo
     // exists to be swallowed by the outer construction.
     if (tErrorCreationActive)
         return;
-    tErrorCreationActive = true;
+    const CreationScope scope;
     ulACEError = errorCode;
     try {
         if (dataSet)
@@ -93,13 +103,13 @@ EADSDatabaseError::EADSDatabaseError(TAdsErrorDataSet* dataSet, uint32_t errorCo
         // must still be raised with what is known.
     }
     SetMessage(strDataSetInstanceName.isEmpty() ? message : strDataSetInstanceName + QStringLiteral(": ") + message);
-    tErrorCreationActive = false;
 }
 
-EADSDatabaseError::~EADSDatabaseError()
-{
-    tErrorCreationActive = false;
-}
+// The construction clears its own mark on every way out, so destroying an
+// error has nothing to clear; clearing here would end the mark of an outer
+// construction whenever an error made and dropped while it gathers its
+// context goes away, and let a second error through.
+EADSDatabaseError::~EADSDatabaseError() = default;
 
 std::shared_ptr<Exception> EADSDatabaseError::Clone() const
 {

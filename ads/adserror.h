@@ -9,8 +9,9 @@
 //   EADSDatabaseError is being constructed on the calling thread; while it is
 //   true CheckAdsResult ignores failures, so engine calls made to gather an
 //   error's context can never raise a second error.
-// - Destroying an EADSDatabaseError (any copy of one) clears the flag on the
-//   destroying thread, so a construction cut short can never leave it set.
+// - The flag is cleared on every way out of the construction, so it can never
+//   stay set; destroying an error leaves it alone (an error dropped while an
+//   outer one gathers its context must not end the outer one's protection).
 // - AdsError and AdsConnectionError carry only a message.
 #pragma once
 

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -75,11 +78,28 @@ TEST_F(EngineLoader, AFailedLoadIsTriedAgainOnTheNextCall)
     EXPECT_EQ(AskVersion(), AE_SUCCESS) << "the environment names the real engine again";
 }
 
-TEST_F(EngineLoader, WithoutTheVariableTheEngineBesideTheProgramIsLoaded)
+// Whether the process has mapped the engine library from the program's folder.
+bool EngineMappedFromProgramFolder()
 {
-    // The test program is built into the same folder as the engine library.
-    testsupport::EnvGuard library("VARNEL_ENGINE_LIBRARY", std::nullopt);
-    EXPECT_EQ(AskVersion(), AE_SUCCESS);
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray beside = QByteArray(VARNEL_BIN_DIR) + "/libvarnelengine";
+    return maps.readAll().contains(beside);
+}
+
+// Runs in a fresh process (the program is started again for the check), so
+// that no earlier test has loaded the engine under its file name already.
+TEST(EngineLoaderDeathTest, WithoutTheVariableTheEngineBesideTheProgramIsLoaded)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("VARNEL_ENGINE_LIBRARY");
+            const bool loaded = AskVersion() == AE_SUCCESS && EngineMappedFromProgramFolder();
+            std::_Exit(loaded ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(EngineLoader, ConcurrentFirstCallsAllReachTheEngine)

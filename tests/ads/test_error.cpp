@@ -195,6 +195,15 @@ TEST(CheckAdsResult, TheEngineCodeReplacesTheCodePassedIn)
     EXPECT_TRUE(error.Message().contains(QString::fromLatin1(kMissingFolder))) << error.Message().toStdString();
 }
 
+TEST(CheckAdsResult, AFailureTheEngineDidNotRecordKeepsItsOwnCode)
+{
+    // A thread that never failed has no last error; the code passed in stays.
+    uint32_t raised = 0;
+    std::thread fresh([&] { raised = RaisedBy([] { CheckAdsResult(nullptr, AE_PATH_NOT_FOUND); }).ACEErrorCode(); });
+    fresh.join();
+    EXPECT_EQ(raised, uint32_t(AE_PATH_NOT_FOUND));
+}
+
 TEST(CheckAdsResult, SuccessNeverTouchesTheEngine)
 {
     ace::StartCallTrace();
@@ -218,6 +227,13 @@ TEST(CheckAdsResult, AnEngineFailureWhileAnErrorIsBuiltRaisesNothingMore)
     bool activeDuringBuild = false;
     dataSet.resolvePath = [&] {
         activeDuringBuild = ErrorCreationActive();
+        {
+            // An error asked for meanwhile is empty.
+            const EADSDatabaseError inner(&dataSet, kAdsDataSetErrorCode, QStringLiteral("inner"));
+            EXPECT_TRUE(inner.Message().isEmpty());
+            EXPECT_EQ(inner.ACEErrorCode(), 0u);
+            EXPECT_TRUE(inner.DataSetInstanceName().isEmpty());
+        }
         // Resolving the path fails in the engine; that failure must vanish.
         CheckAdsResult(&dataSet, ace::AdsDisconnect(kUnknownHandle));
         return QStringLiteral("/resolved/despite/failure");
