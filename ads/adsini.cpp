@@ -6,13 +6,13 @@
 #include "platform/inifiles.h"
 #include "platform/paths.h"
 
-#include <cstring>
+#include <QStringView>
 #include <string_view>
 
 namespace {
 
-const QString kAdsIniName = QStringLiteral("ads.ini");
-const QString kDatabasesSection = QStringLiteral("Databases");
+constexpr QStringView kAdsIniName = u"ads.ini";
+constexpr QStringView kDatabasesSection = u"Databases";
 
 // The platform's search fills a buffer of this many characters, terminator
 // included; a longer name does not fit and counts as not found, since a
@@ -24,13 +24,13 @@ QString FromAdsIniPath()
     const QString folder = GetEnvironmentVariable(QStringLiteral("adsini_path"));
     if (folder.isEmpty())
         return QString();
-    const QString candidate = folder + PathDelim + kAdsIniName;
+    const QString candidate = folder + PathDelim + kAdsIniName.toString();
     return FileExists(candidate) ? candidate : QString();
 }
 
 QString FromSearchPath()
 {
-    const QString found = SearchPath(kAdsIniName);
+    const QString found = SearchPath(kAdsIniName.toString());
     return found.size() < kSearchPathBufferChars ? found : QString();
 }
 
@@ -45,7 +45,7 @@ struct AliasValue {
 
 AliasValue ReadAliasValue(const QString& alias)
 {
-    const QString value = TIniFile(LocateAdsIni()).ReadString(kDatabasesSection, alias, QString());
+    const QString value = TIniFile(LocateAdsIni()).ReadString(kDatabasesSection.toString(), alias, QString());
     AliasValue result;
     const qsizetype separator = value.indexOf(u';');
     if (separator < 0) {
@@ -119,7 +119,7 @@ QString LocateAdsIni()
     QString found = FromAdsIniPath();
     if (found.isEmpty())
         found = FromSearchPath();
-    return found.isEmpty() ? kAdsIniName : found;
+    return found.isEmpty() ? kAdsIniName.toString() : found;
 }
 
 bool ResolveAlias(const QString& alias, QString& path, TAdsTableTypes& tableType)
