@@ -146,6 +146,9 @@ TComponent* TReaderContext::ReadChild(const TDefObject& object, TComponent* pare
     mComponent = object.name;
     mPath.clear();
     TComponent* child = object.name.isEmpty() ? nullptr : mRoot->FindComponent(object.name);
+    if (child && std::find(mLoaded.begin(), mLoaded.end(), child) != mLoaded.end()) {
+        Fail(object.line, QStringLiteral("A component named %1 already exists").arg(object.name));
+    }
     if (child) {
         TMetaClass* meta = FindClass(object.className);
         if (child->ClassName().compare(object.className, Qt::CaseInsensitive) != 0 && !(meta && child->InheritsFrom(meta))) {
