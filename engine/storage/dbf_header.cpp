@@ -411,6 +411,18 @@ std::vector<uint8_t> BuildTableHeader(TableHeader& header)
     return header.layout.Kind() == TableKind::ADT ? BuildAdtHeader(header) : BuildDbfHeader(header);
 }
 
+std::string TableFileName(const std::string& path, TableKind kind)
+{
+    if (path.empty())
+        throw StorageError(kErrFileNotFound, "No table file name was given.");
+    std::string name = FileSystemName(path);
+    size_t slash = name.find_last_of('/');
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        name += DefaultExtension(kind);
+    return ResolvePathCase(name);
+}
+
 std::string DefaultExtension(TableKind kind) { return kind == TableKind::ADT ? ".adt" : ".dbf"; }
 
 std::string MemoFileNameFor(const std::string& tableName, MemoKind kind)

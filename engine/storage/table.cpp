@@ -14,21 +14,6 @@ using namespace codec;
 
 namespace {
 
-// The UTF-8 file name of a table: the kind's extension added when the name
-// has none, and each component matched without regard to case when the name
-// does not exist as written.
-std::string TableFileName(const std::string& path, TableKind kind)
-{
-    if (path.empty())
-        throw StorageError(kErrFileNotFound, "No table file name was given.");
-    std::string name = FileSystemName(path);
-    size_t slash = name.find_last_of('/');
-    size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        name += DefaultExtension(kind);
-    return ResolvePathCase(name);
-}
-
 void TakeOpenLock(File& file, bool exclusive)
 {
     if (file.TryLock(lockspace::kOpen, 1, exclusive))
@@ -46,7 +31,11 @@ Table::~Table() { Close(); }
 
 std::unique_ptr<Table> Table::Open(const std::string& path, TableKind kind, const OpenOptions& options)
 {
-    std::string name = TableFileName(path, kind);
+    return OpenFile(TableFileName(path, kind), kind, options);
+}
+
+std::unique_ptr<Table> Table::OpenFile(const std::string& name, TableKind kind, const OpenOptions& options)
+{
     auto table = std::unique_ptr<Table>(new Table());
     table->mState = std::make_unique<State>();
     table->mOptions = options;

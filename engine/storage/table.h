@@ -157,6 +157,8 @@ public:
 private:
     struct State; // the open files and header; table_state.h
     Table();
+    static std::unique_ptr<Table> OpenFile(const std::string& utf8Name, TableKind kind,
+                                           const OpenOptions& options);
     void CheckOpen() const;
     void CheckWritable() const;
     void CheckRecordNumber(uint32_t recno) const;

@@ -72,6 +72,11 @@ bool HasAdtSignature(const File& file);
 TableHeader ReadAdtHeader(const File& file, CharType defaultCharType, uint64_t size);
 std::vector<uint8_t> BuildAdtHeader(TableHeader& header);
 
+// The UTF-8 file name of a table named `path` (Windows-1252): the kind's
+// extension added when the name has none, each component matched without
+// regard to case (ResolvePathCase).
+std::string TableFileName(const std::string& path, TableKind kind);
+
 // Memo file name that belongs to `tableName` (UTF-8) for `kind`.
 std::string MemoFileNameFor(const std::string& tableName, MemoKind kind);
 std::string DefaultExtension(TableKind kind);

@@ -14,18 +14,6 @@ using namespace codec;
 
 namespace {
 
-std::string TableFileNameForCreate(const std::string& path, TableKind kind)
-{
-    if (path.empty())
-        throw StorageError(kErrFileNotFound, "No table file name was given.");
-    std::string name = FileSystemName(path);
-    size_t slash = name.find_last_of('/');
-    size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        name += DefaultExtension(kind);
-    return ResolvePathCase(name);
-}
-
 // Removes temporary files unless released; keeps error paths from leaving
 // half-written files behind.
 class TemporaryFiles {
@@ -99,7 +87,7 @@ std::unique_ptr<Table> Table::Create(const std::string& path, TableKind kind, st
     std::vector<FieldSpec> specs = ParseDefinition(definition);
     TableHeader header = PlanTable(kind, specs, options.charType, options.memoBlockSize);
     std::vector<uint8_t> headerBytes = BuildTableHeader(header);
-    std::string name = TableFileNameForCreate(path, kind);
+    std::string name = TableFileName(path, kind);
 
     File existing;
     if (FileExists(name))
@@ -120,12 +108,12 @@ std::unique_ptr<Table> Table::Create(const std::string& path, TableKind kind, st
     existing.Close();
     OpenOptions open = options.open;
     open.charType = options.charType;
-    return Open(name, kind, open);
+    return OpenFile(name, kind, open);
 }
 
 void Table::Delete(const std::string& path, TableKind kind)
 {
-    std::string name = TableFileNameForCreate(path, kind);
+    std::string name = TableFileName(path, kind);
     File file = LockExistingForReplace(name);
     MemoKind memoKind = kind == TableKind::ADT ? MemoKind::Adm : kind == TableKind::NTX ? MemoKind::Dbt : MemoKind::Fpt;
     try {
