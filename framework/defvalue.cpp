@@ -2,57 +2,49 @@
 #include "framework/defvalue.h"
 
 TDefValue TDefValue::Integer(qint64 value) {
-    TDefValue v;
-    v.mKind = Kind::Integer;
+    TDefValue v(Kind::Integer);
     v.mInteger = value;
     return v;
 }
 
 TDefValue TDefValue::Float(double value) {
-    TDefValue v;
-    v.mKind = Kind::Float;
+    TDefValue v(Kind::Float);
     v.mReal = value;
     return v;
 }
 
 TDefValue TDefValue::String(const QString& value) {
-    TDefValue v;
-    v.mKind = Kind::String;
+    TDefValue v(Kind::String);
     v.mText = value;
     return v;
 }
 
 TDefValue TDefValue::Ident(const QString& value) {
-    TDefValue v;
-    v.mKind = Kind::Ident;
+    TDefValue v(Kind::Ident);
     v.mText = value;
     return v;
 }
 
 TDefValue TDefValue::Set(const QStringList& names) {
-    TDefValue v;
-    v.mKind = Kind::Set;
+    TDefValue v(Kind::Set);
     v.mNames = names;
     return v;
 }
 
 TDefValue TDefValue::List(std::vector<TDefValue> values) {
-    TDefValue v;
-    v.mKind = Kind::List;
+    TDefValue v(Kind::List);
     v.mList = std::move(values);
     return v;
 }
 
 TDefValue TDefValue::Collection(std::vector<TDefItem> items) {
-    TDefValue v;
-    v.mKind = Kind::Collection;
+    TDefValue v(Kind::Collection);
     v.mItems = std::move(items);
     return v;
 }
 
 TDefValue TDefValue::Binary(const QByteArray& bytes) {
-    TDefValue v;
-    v.mKind = Kind::Binary;
+    TDefValue v(Kind::Binary);
     v.mBytes = bytes;
     return v;
 }

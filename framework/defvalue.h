@@ -56,6 +56,8 @@ public:
     bool operator==(const TDefValue& other) const;
 
 private:
+    explicit TDefValue(Kind kind) : mKind(kind) {}
+
     Kind mKind = Kind::Null;
     qint64 mInteger = 0;
     double mReal = 0;

@@ -60,13 +60,24 @@ bool TMetaClass::InheritsFrom(const TMetaClass* ancestor) const {
     return false;
 }
 
-const TPropInfo* TMetaClass::FindProperty(const QString& name) const {
-    for (const TMetaClass* meta = this; meta; meta = meta->mParent) {
-        for (const auto& prop : meta->mProperties) {
-            if (SameName(prop->Name(), name)) return prop.get();
+namespace {
+
+// The first entry named `name` in the lists `member` of the class chain.
+template <class Info>
+const Info* FindInChain(const TMetaClass* meta, const QString& name,
+                        const std::vector<std::unique_ptr<Info>>& (*listOf)(const TMetaClass*)) {
+    for (; meta; meta = meta->Parent()) {
+        for (const auto& entry : listOf(meta)) {
+            if (SameName(entry->Name(), name)) return entry.get();
         }
     }
     return nullptr;
+}
+
+} // namespace
+
+const TPropInfo* TMetaClass::FindProperty(const QString& name) const {
+    return FindInChain<TPropInfo>(this, name, [](const TMetaClass* m) -> const auto& { return m->mProperties; });
 }
 
 std::vector<const TPropInfo*> TMetaClass::Properties() const {
@@ -81,21 +92,11 @@ std::vector<const TPropInfo*> TMetaClass::Properties() const {
 }
 
 const TMethodInfo* TMetaClass::FindMethod(const QString& name) const {
-    for (const TMetaClass* meta = this; meta; meta = meta->mParent) {
-        for (const auto& method : meta->mMethods) {
-            if (SameName(method->Name(), name)) return method.get();
-        }
-    }
-    return nullptr;
+    return FindInChain<TMethodInfo>(this, name, [](const TMetaClass* m) -> const auto& { return m->mMethods; });
 }
 
 const TFieldInfo* TMetaClass::FindField(const QString& name) const {
-    for (const TMetaClass* meta = this; meta; meta = meta->mParent) {
-        for (const auto& field : meta->mFields) {
-            if (SameName(field->Name(), name)) return field.get();
-        }
-    }
-    return nullptr;
+    return FindInChain<TFieldInfo>(this, name, [](const TMetaClass* m) -> const auto& { return m->mFields; });
 }
 
 std::vector<const TFieldInfo*> TMetaClass::Fields() const {
