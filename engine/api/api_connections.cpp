@@ -1,75 +1,223 @@
 #include "engine/api/api.h"
+#include "engine/core/connection.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
 
 using namespace engine;
 
-UNSIGNED32 AdsConnect101(const char* /*pucConnectString*/, ADSHANDLE* /*phConnectOptions*/, ADSHANDLE* /*phConnect*/)
+namespace {
+
+std::shared_ptr<Connection> ConnectionOf(ADSHANDLE handle, const char* function)
 {
-    return NotYetSupported("AdsConnect101");
+    return LookUp<Connection>(handle, function);
 }
 
-UNSIGNED32 AdsConnect(const char* /*pucServerName*/, ADSHANDLE* /*phConnect*/)
+void OpenConnection(const ConnectSettings& settings, ADSHANDLE* phConnect, const char* function)
 {
-    return NotYetSupported("AdsConnect");
+    ADSHANDLE& out = Out(phConnect, function, "the connection handle argument is null");
+    std::shared_ptr<Connection> connection = Connection::Open(settings, function);
+    out = HandleRegistry::Instance().Register(connection);
 }
 
-UNSIGNED32 AdsDisconnect(ADSHANDLE /*hConnect*/)
+std::string ComputerName()
 {
-    return NotYetSupported("AdsDisconnect");
+    if (const char* name = std::getenv("COMPUTERNAME"); name && *name)
+        return name;
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0)
+        return "localhost";
+    return host;
 }
 
-UNSIGNED32 AdsSetDateFormat60(ADSHANDLE /*hConnect*/, const char* /*pucFormat*/)
+std::tm LocalNow(int32_t& milliseconds)
 {
-    return NotYetSupported("AdsSetDateFormat60");
+    auto now = std::chrono::system_clock::now();
+    std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    auto sinceSecond = now - std::chrono::system_clock::from_time_t(seconds);
+    milliseconds = ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000
+        + int32_t(std::chrono::duration_cast<std::chrono::milliseconds>(sinceSecond).count());
+    return local;
 }
 
-UNSIGNED32 AdsGetDateFormat(char* /*pucFormat*/, UNSIGNED16* /*pusLen*/)
+// Text properties go into the caller's buffer with the usual length rules;
+// numeric ones need a buffer of exactly their size.
+template <class Number>
+void CopyNumberOut(Number value, void* buffer, UNSIGNED32* length, const char* function)
 {
-    return NotYetSupported("AdsGetDateFormat");
+    RequireArgument(buffer != nullptr && length != nullptr, function, "the property buffer is null");
+    if (*length < sizeof(Number)) {
+        *length = sizeof(Number);
+        throw EngineError(AE_INSUFFICIENT_BUFFER, std::string(function) + ": the property needs "
+                                                      + std::to_string(sizeof(Number)) + " bytes");
+    }
+    std::memcpy(buffer, &value, sizeof(Number));
+    *length = sizeof(Number);
 }
 
-UNSIGNED32 AdsSetDateFormat(const char* /*pucFormat*/)
+UNSIGNED32 CommTypeNumber(const std::string& commType)
 {
-    return NotYetSupported("AdsSetDateFormat");
+    if (commType == "TLS")
+        return 5;
+    if (commType == "TCP_IP")
+        return 1;
+    if (commType == "UDP_IP")
+        return 2;
+    return commType == "IPX" ? 3 : 0;
 }
 
-UNSIGNED32 AdsGetConnectionPath(ADSHANDLE /*hConnect*/, char* /*pucPath*/, UNSIGNED16* /*pusLen*/)
+} // namespace
+
+UNSIGNED32 AdsConnect101(const char* pucConnectString, ADSHANDLE* phConnectOptions, ADSHANDLE* phConnect)
 {
-    return NotYetSupported("AdsGetConnectionPath");
+    const char* function = "AdsConnect101";
+    return ApiCall(function, [&] {
+        if (phConnectOptions != nullptr && *phConnectOptions != 0)
+            throw EngineError(AE_NOT_YET_SUPPORTED, "AdsConnect101 is not yet supported by this engine with a "
+                                                    "connection options object");
+        OpenConnection(ParseConnectString(TextArgument(pucConnectString, function, "the connection string is null")),
+                       phConnect, function);
+    });
 }
 
-UNSIGNED32 AdsGetConnectionProperty(ADSHANDLE /*hConnect*/, UNSIGNED16 /*usPropertyID*/, void* /*pvProperty*/, UNSIGNED32* /*pulPropertyLen*/)
+UNSIGNED32 AdsConnect(const char* pucServerName, ADSHANDLE* phConnect)
 {
-    return NotYetSupported("AdsGetConnectionProperty");
+    const char* function = "AdsConnect";
+    return ApiCall(function, [&] {
+        ConnectSettings settings;
+        settings.dataSource = TextArgument(pucServerName, function, "the path is null");
+        RequireArgument(!settings.dataSource.empty(), function, "the path is empty");
+        OpenConnection(settings, phConnect, function);
+    });
 }
 
-UNSIGNED32 AdsGetConnectionType(ADSHANDLE /*hConnect*/, UNSIGNED16* /*pusConnectType*/)
+UNSIGNED32 AdsDisconnect(ADSHANDLE hConnect)
 {
-    return NotYetSupported("AdsGetConnectionType");
+    const char* function = "AdsDisconnect";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        ReleaseAndClose(hConnect);
+    });
 }
 
-UNSIGNED32 AdsGetServerName(ADSHANDLE /*hConnect*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsSetDateFormat60(ADSHANDLE hConnect, const char* pucFormat)
 {
-    return NotYetSupported("AdsGetServerName");
+    const char* function = "AdsSetDateFormat60";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
+        connection->SetDateFormat(DateFormat(TextArgument(pucFormat, function, "the format is null")));
+    });
 }
 
-UNSIGNED32 AdsIsConnectionAlive(ADSHANDLE /*hConnect*/, UNSIGNED16* /*pbConnectionIsAlive*/)
+UNSIGNED32 AdsGetDateFormat(char* pucFormat, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsIsConnectionAlive");
+    const char* function = "AdsGetDateFormat";
+    return ApiCall(function, [&] { CopyTextOut(ProcessDateFormat().Mask(), pucFormat, pusLen, function); });
 }
 
-UNSIGNED32 AdsGetServerTime(ADSHANDLE /*hConnect*/, char* /*pucDateBuf*/, UNSIGNED16* /*pusDateBufLen*/, SIGNED32* /*plTime*/, char* /*pucTimeBuf*/, UNSIGNED16* /*pusTimeBufLen*/)
+UNSIGNED32 AdsSetDateFormat(const char* pucFormat)
 {
-    return NotYetSupported("AdsGetServerTime");
+    const char* function = "AdsSetDateFormat";
+    return ApiCall(function, [&] {
+        SetProcessDateFormat(DateFormat(TextArgument(pucFormat, function, "the format is null")));
+    });
 }
 
-UNSIGNED32 AdsConvertDateToJulian(ADSHANDLE /*hConnect*/, const char* /*pucDate*/, UNSIGNED16 /*usLen*/, DOUBLE* /*pdJulian*/)
+UNSIGNED32 AdsGetConnectionPath(ADSHANDLE hConnect, char* pucPath, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsConvertDateToJulian");
+    const char* function = "AdsGetConnectionPath";
+    return ApiCall(function, [&] { CopyTextOut(ConnectionOf(hConnect, function)->Path(), pucPath, pusLen, function); });
 }
 
-UNSIGNED32 AdsCloseCachedTables(ADSHANDLE /*hConnect*/)
+UNSIGNED32 AdsGetConnectionProperty(ADSHANDLE hConnect, UNSIGNED16 usPropertyID, void* pvProperty, UNSIGNED32* pulPropertyLen)
 {
-    return NotYetSupported("AdsCloseCachedTables");
+    const char* function = "AdsGetConnectionProperty";
+    return ApiCall(function, [&] {
+        const ConnectSettings& s = ConnectionOf(hConnect, function)->Settings();
+        auto text = [&](const std::string& value) {
+            CopyTextOut(value, static_cast<char*>(pvProperty), pulPropertyLen, function);
+        };
+        switch (usPropertyID) {
+        case ADS_CONNPROP_USERNAME: return text(s.userName);
+        case ADS_CONNPROP_PASSWORD: return text(s.password);
+        case ADS_CONNPROP_PROTOCOL: return CopyNumberOut<UNSIGNED32>(CommTypeNumber(s.commType), pvProperty, pulPropertyLen, function);
+        case ADS_CONNPROP_ENCRYPTION_TYPE: return text(s.encryptionType);
+        case ADS_CONNPROP_FIPS_MODE: return CopyNumberOut<UNSIGNED16>(s.fips ? 1 : 0, pvProperty, pulPropertyLen, function);
+        case ADS_CONNPROP_CERTIFICATE_FILE: return text(s.tlsCertificate);
+        case ADS_CONNPROP_CIPHER_SUITE: return text(s.tlsCiphers);
+        case ADS_CONNPROP_COMMON_NAME: return text(s.tlsCommonName);
+        }
+        throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": there is no connection property "
+                                                   + std::to_string(usPropertyID));
+    });
+}
+
+UNSIGNED32 AdsGetConnectionType(ADSHANDLE hConnect, UNSIGNED16* pusConnectType)
+{
+    const char* function = "AdsGetConnectionType";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        Out(pusConnectType, function, "the type argument is null") = ADS_LOCAL_SERVER;
+    });
+}
+
+UNSIGNED32 AdsGetServerName(ADSHANDLE hConnect, char* pucName, UNSIGNED16* pusLen)
+{
+    const char* function = "AdsGetServerName";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        CopyTextOut(ComputerName(), pucName, pusLen, function);
+    });
+}
+
+UNSIGNED32 AdsIsConnectionAlive(ADSHANDLE hConnect, UNSIGNED16* pbConnectionIsAlive)
+{
+    const char* function = "AdsIsConnectionAlive";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        // The server runs in this process: a registered connection is alive.
+        Out(pbConnectionIsAlive, function, "the flag argument is null") = 1;
+    });
+}
+
+UNSIGNED32 AdsGetServerTime(ADSHANDLE hConnect, char* pucDateBuf, UNSIGNED16* pusDateBufLen, SIGNED32* plTime, char* pucTimeBuf, UNSIGNED16* pusTimeBufLen)
+{
+    const char* function = "AdsGetServerTime";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
+        int32_t milliseconds = 0;
+        std::tm local = LocalNow(milliseconds);
+        CivilDate today{local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday)};
+        CopyTextOut(connection->GetDateFormat().Format(JulianFromCivil(today)), pucDateBuf, pusDateBufLen, function);
+        Out(plTime, function, "the time argument is null") = milliseconds;
+        char clock[16];
+        std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+        CopyTextOut(clock, pucTimeBuf, pusTimeBufLen, function);
+    });
+}
+
+UNSIGNED32 AdsConvertDateToJulian(ADSHANDLE hConnect, const char* pucDate, UNSIGNED16 usLen, DOUBLE* pdJulian)
+{
+    const char* function = "AdsConvertDateToJulian";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
+        RequireArgument(pucDate != nullptr, function, "the date text is null");
+        std::string_view text(pucDate, strnlen(pucDate, usLen));
+        Out(pdJulian, function, "the Julian day argument is null") = connection->GetDateFormat().Parse(text);
+    });
+}
+
+UNSIGNED32 AdsCloseCachedTables(ADSHANDLE hConnect)
+{
+    const char* function = "AdsCloseCachedTables";
+    // Closed tables are closed at once, so there is never anything cached.
+    return ApiCall(function, [&] { ConnectionOf(hConnect, function); });
 }
 
 UNSIGNED32 AdsBeginTransaction(ADSHANDLE /*hConnect*/)
@@ -97,19 +245,33 @@ UNSIGNED32 AdsCreateSavepoint(ADSHANDLE /*hConnect*/, const char* /*pucSavepoint
     return NotYetSupported("AdsCreateSavepoint");
 }
 
-UNSIGNED32 AdsInTransaction(ADSHANDLE /*hConnect*/, UNSIGNED16* /*pbInTrans*/)
+UNSIGNED32 AdsInTransaction(ADSHANDLE hConnect, UNSIGNED16* pbInTrans)
 {
-    return NotYetSupported("AdsInTransaction");
+    const char* function = "AdsInTransaction";
+    // No transaction can be started yet, so none is ever active.
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        Out(pbInTrans, function, "the flag argument is null") = 0;
+    });
 }
 
-UNSIGNED32 AdsGetTransactionCount(ADSHANDLE /*hConnect*/, UNSIGNED32* /*pulTransactionCount*/)
+UNSIGNED32 AdsGetTransactionCount(ADSHANDLE hConnect, UNSIGNED32* pulTransactionCount)
 {
-    return NotYetSupported("AdsGetTransactionCount");
+    const char* function = "AdsGetTransactionCount";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        Out(pulTransactionCount, function, "the count argument is null") = 0;
+    });
 }
 
-UNSIGNED32 AdsGetNumActiveLinks(ADSHANDLE /*hConnect*/, UNSIGNED16* /*pusNumLinks*/)
+UNSIGNED32 AdsGetNumActiveLinks(ADSHANDLE hConnect, UNSIGNED16* pusNumLinks)
 {
-    return NotYetSupported("AdsGetNumActiveLinks");
+    const char* function = "AdsGetNumActiveLinks";
+    // Links join dictionaries; a connection on a folder of free tables has none.
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        Out(pusNumLinks, function, "the count argument is null") = 0;
+    });
 }
 
 UNSIGNED32 AdsGetActiveLinkInfo(ADSHANDLE /*hConnect*/, UNSIGNED16 /*usLinkNum*/, char* /*pucLinkInfo*/, UNSIGNED16* /*pusBufferLen*/)

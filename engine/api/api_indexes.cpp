@@ -1,4 +1,4 @@
-#include "engine/api/api.h"
+#include "engine/api/api_cursor.h"
 
 using namespace engine;
 
@@ -22,29 +22,42 @@ UNSIGNED32 AdsDeleteIndex(ADSHANDLE /*hIndex*/)
     return NotYetSupported("AdsDeleteIndex");
 }
 
-UNSIGNED32 AdsGetIndexHandle(ADSHANDLE /*hTable*/, const char* /*pucIndexOrder*/, ADSHANDLE* /*phIndex*/)
+UNSIGNED32 AdsGetIndexHandle(ADSHANDLE hTable, const char* pucIndexOrder, ADSHANDLE* phIndex)
 {
-    return NotYetSupported("AdsGetIndexHandle");
+    const char* function = "AdsGetIndexHandle";
+    return WithCursor(function, hTable, [&](Cursor&) {
+        ADSHANDLE& out = Out(phIndex, function, "the index handle argument is null");
+        if (pucIndexOrder != nullptr && *pucIndexOrder != '\0')
+            ThrowNotYetSupported(function, "for named indexes");
+        // No index can be opened yet, so the cursor runs in record order.
+        out = 0;
+    });
 }
 
-UNSIGNED32 AdsGetNumIndexes(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusNum*/)
+UNSIGNED32 AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum)
 {
-    return NotYetSupported("AdsGetNumIndexes");
+    const char* function = "AdsGetNumIndexes";
+    return WithCursor(function, hTable, [&](Cursor&) { Out(pusNum, function, "the count argument is null") = 0; });
 }
 
-UNSIGNED32 AdsGetAllIndexes(ADSHANDLE /*hTable*/, ADSHANDLE* /*pahIndex*/, UNSIGNED16* /*pusArrayLen*/)
+UNSIGNED32 AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusArrayLen)
 {
-    return NotYetSupported("AdsGetAllIndexes");
+    const char* function = "AdsGetAllIndexes";
+    (void)pahIndex;
+    return WithCursor(function, hTable, [&](Cursor&) { Out(pusArrayLen, function, "the count argument is null") = 0; });
 }
 
-UNSIGNED32 AdsGetNumFTSIndexes(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusNum*/)
+UNSIGNED32 AdsGetNumFTSIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum)
 {
-    return NotYetSupported("AdsGetNumFTSIndexes");
+    const char* function = "AdsGetNumFTSIndexes";
+    return WithCursor(function, hTable, [&](Cursor&) { Out(pusNum, function, "the count argument is null") = 0; });
 }
 
-UNSIGNED32 AdsGetFTSIndexes(ADSHANDLE /*hTable*/, ADSHANDLE* /*pahIndex*/, UNSIGNED16* /*pusArrayLen*/)
+UNSIGNED32 AdsGetFTSIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusArrayLen)
 {
-    return NotYetSupported("AdsGetFTSIndexes");
+    const char* function = "AdsGetFTSIndexes";
+    (void)pahIndex;
+    return WithCursor(function, hTable, [&](Cursor&) { Out(pusArrayLen, function, "the count argument is null") = 0; });
 }
 
 UNSIGNED32 AdsGetIndexName(ADSHANDLE /*hIndex*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)

@@ -1,50 +1,139 @@
-#include "engine/api/api.h"
+#include "engine/api/api_cursor.h"
+#include "engine/core/open_table.h"
+#include "platform/codepage/codepage.h"
 
 using namespace engine;
 
-UNSIGNED32 AdsCreateTable90(ADSHANDLE /*hConnect*/, const char* /*pucName*/, const char* /*pucDBObjName*/, UNSIGNED16 /*usTableType*/, UNSIGNED16 /*usCharType*/, UNSIGNED16 /*usLockType*/, UNSIGNED16 /*usCheckRights*/, UNSIGNED16 /*usMemoSize*/, const char* /*pucFields*/, UNSIGNED32 /*ulOptions*/, const char* /*pucCollation*/, ADSHANDLE* /*phTable*/)
+namespace {
+
+bool IncludeDeleted(UNSIGNED16 filterOption, const char* function)
 {
-    return NotYetSupported("AdsCreateTable90");
+    UNSIGNED16 base = filterOption & ~ADS_REFRESHCOUNT;
+    if (base < ADS_RESPECTFILTERS || base > ADS_RESPECTSCOPES)
+        throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the filter option "
+                                                   + std::to_string(filterOption) + " is not 1, 2 or 3");
+    // Hiding deleted records is a filter: only "respect filters" applies it.
+    return base != ADS_RESPECTFILTERS || ShowDeleted();
 }
 
-UNSIGNED32 AdsZapTable(ADSHANDLE /*hTable*/)
+// Copies the cursor's table into a new table `file` of `kind`.
+void CopyInto(Cursor& cursor, const char* file, storage::TableKind kind, UNSIGNED16 filterOption, bool withContents,
+              const char* function)
 {
-    return NotYetSupported("AdsZapTable");
+    bool includeDeleted = withContents && IncludeDeleted(filterOption, function);
+    std::string path = TablePathOn(cursor.ConnectionHandle(), TextArgument(file, function, "the file name is null"),
+                                   function);
+    cursor.WriteRecord();
+    std::unique_ptr<storage::Table> copy = cursor.Table().CopyStructure(path, kind);
+    if (withContents)
+        cursor.Table().CopyContentsTo(*copy, includeDeleted);
+    copy->Close();
 }
 
-UNSIGNED32 AdsPackTable(ADSHANDLE /*hTable*/)
+} // namespace
+
+UNSIGNED32 AdsCreateTable90(ADSHANDLE hConnect, const char* pucName, const char* pucDBObjName, UNSIGNED16 usTableType, UNSIGNED16 usCharType, UNSIGNED16 usLockType, UNSIGNED16 usCheckRights, UNSIGNED16 usMemoSize, const char* pucFields, UNSIGNED32 ulOptions, const char* pucCollation, ADSHANDLE* phTable)
 {
-    return NotYetSupported("AdsPackTable");
+    const char* function = "AdsCreateTable90";
+    return ApiCall(function, [&] {
+        ADSHANDLE& out = Out(phTable, function, "the table handle argument is null");
+        CreateRequest request;
+        request.table.name = TextArgument(pucName, function, "the table name is null");
+        request.table.tableType = usTableType;
+        request.table.charType = usCharType;
+        request.table.lockType = usLockType;
+        request.table.checkRights = usCheckRights;
+        request.table.options = ulOptions;
+        request.table.collation = pucCollation ? pucCollation : "";
+        request.definition = TextArgument(pucFields, function, "the field definitions are null");
+        request.memoBlockSize = usMemoSize;
+        request.dictionaryName = pucDBObjName ? pucDBObjName : "";
+        out = CreateTableCursor(hConnect, request, function);
+    });
 }
 
-UNSIGNED32 AdsDeleteTable(ADSHANDLE /*hTable*/)
+UNSIGNED32 AdsZapTable(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsDeleteTable");
+    return WithCursor("AdsZapTable", hTable, [&](Cursor& c) {
+        c.WriteRecord();
+        c.Table().Zap();
+        c.GotoTop();
+    });
 }
 
-UNSIGNED32 AdsConvertTable(ADSHANDLE /*hObj*/, UNSIGNED16 /*usFilterOption*/, const char* /*pucFile*/, UNSIGNED16 /*usTableType*/)
+UNSIGNED32 AdsPackTable(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsConvertTable");
+    return WithCursor("AdsPackTable", hTable, [&](Cursor& c) {
+        c.WriteRecord();
+        c.Table().Pack();
+        c.GotoTop();
+    });
 }
 
-UNSIGNED32 AdsCopyTable(ADSHANDLE /*hObj*/, UNSIGNED16 /*usFilterOption*/, const char* /*pucFile*/)
+UNSIGNED32 AdsDeleteTable(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsCopyTable");
+    const char* function = "AdsDeleteTable";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Cursor> cursor = LookUp<Cursor>(hTable, function);
+        std::string path;
+        storage::TableKind kind;
+        {
+            std::lock_guard<std::mutex> lock(cursor->Mutex());
+            path = codepage::FromUtf8(codepage::CodePage::Ansi1252, cursor->Table().FileName());
+            kind = cursor->Table().Kind();
+        }
+        CloseCursor(hTable, function);
+        storage::Table::Delete(path, kind);
+    });
 }
 
-UNSIGNED32 AdsCopyTableContents(ADSHANDLE /*hObjFrom*/, ADSHANDLE /*hTableTo*/, UNSIGNED16 /*usFilterOption*/)
+UNSIGNED32 AdsConvertTable(ADSHANDLE hObj, UNSIGNED16 usFilterOption, const char* pucFile, UNSIGNED16 usTableType)
 {
-    return NotYetSupported("AdsCopyTableContents");
+    const char* function = "AdsConvertTable";
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        RequireArgument(usTableType >= ADS_NTX && usTableType <= ADS_VFP, function,
+                        "the table type is not 1 (NTX), 2 (CDX), 3 (ADT) or 4 (VFP)");
+        CopyInto(c, pucFile, static_cast<storage::TableKind>(usTableType), usFilterOption, true, function);
+    });
 }
 
-UNSIGNED32 AdsCopyTableStructure(ADSHANDLE /*hTable*/, const char* /*pucFile*/)
+UNSIGNED32 AdsCopyTable(ADSHANDLE hObj, UNSIGNED16 usFilterOption, const char* pucFile)
 {
-    return NotYetSupported("AdsCopyTableStructure");
+    const char* function = "AdsCopyTable";
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        CopyInto(c, pucFile, c.Table().Kind(), usFilterOption, true, function);
+    });
 }
 
-UNSIGNED32 AdsFlushFileBuffers(ADSHANDLE /*hTable*/)
+UNSIGNED32 AdsCopyTableContents(ADSHANDLE hObjFrom, ADSHANDLE hTableTo, UNSIGNED16 usFilterOption)
 {
-    return NotYetSupported("AdsFlushFileBuffers");
+    const char* function = "AdsCopyTableContents";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Cursor> from = LookUp<Cursor>(hObjFrom, function);
+        std::shared_ptr<Cursor> to = LookUp<Cursor>(hTableTo, function);
+        RequireArgument(from != to, function, "a table cannot be copied into itself");
+        std::scoped_lock lock(from->Mutex(), to->Mutex());
+        bool includeDeleted = IncludeDeleted(usFilterOption, function);
+        from->WriteRecord();
+        to->WriteRecord();
+        from->Table().CopyContentsTo(to->Table(), includeDeleted);
+    });
+}
+
+UNSIGNED32 AdsCopyTableStructure(ADSHANDLE hTable, const char* pucFile)
+{
+    const char* function = "AdsCopyTableStructure";
+    return WithCursor(function, hTable, [&](Cursor& c) {
+        CopyInto(c, pucFile, c.Table().Kind(), ADS_IGNOREFILTERS, false, function);
+    });
+}
+
+UNSIGNED32 AdsFlushFileBuffers(ADSHANDLE hTable)
+{
+    return WithCursor("AdsFlushFileBuffers", hTable, [&](Cursor& c) {
+        c.WriteRecord();
+        c.Table().Flush();
+    });
 }
 
 UNSIGNED32 AdsEnableEncryption(ADSHANDLE /*hTable*/, const char* /*pucPassword*/)

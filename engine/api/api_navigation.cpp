@@ -1,90 +1,159 @@
-#include "engine/api/api.h"
+#include "engine/api/api_cursor.h"
+
+#include <algorithm>
+#include <cstring>
 
 using namespace engine;
 
-UNSIGNED32 AdsGotoBOF(ADSHANDLE /*hObj*/)
+namespace {
+
+template <class Move>
+UNSIGNED32 Navigate(const char* function, ADSHANDLE hObj, Move move)
 {
-    return NotYetSupported("AdsGotoBOF");
+    return WithCursor(function, hObj, [&](Cursor& cursor) { move(cursor); });
 }
 
-UNSIGNED32 AdsGotoEOF(ADSHANDLE /*hObj*/)
+UNSIGNED32 ReadBookmark(const UNSIGNED8* bookmark, const char* function)
 {
-    return NotYetSupported("AdsGotoEOF");
+    RequireArgument(bookmark != nullptr, function, "a bookmark is null");
+    return UNSIGNED32(bookmark[0]) | UNSIGNED32(bookmark[1]) << 8 | UNSIGNED32(bookmark[2]) << 16
+        | UNSIGNED32(bookmark[3]) << 24;
 }
 
-UNSIGNED32 AdsGotoTop(ADSHANDLE /*hObj*/)
+void CheckFilterOption(UNSIGNED16 option, const char* function)
 {
-    return NotYetSupported("AdsGotoTop");
+    UNSIGNED16 base = option & ~ADS_REFRESHCOUNT;
+    if (base < ADS_RESPECTFILTERS || base > ADS_RESPECTSCOPES)
+        throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the filter option " + std::to_string(option)
+                                                   + " is not 1, 2 or 3 (plus 4 to refresh)");
 }
 
-UNSIGNED32 AdsGotoBottom(ADSHANDLE /*hObj*/)
+} // namespace
+
+UNSIGNED32 AdsGotoBOF(ADSHANDLE hObj)
 {
-    return NotYetSupported("AdsGotoBottom");
+    return Navigate("AdsGotoBOF", hObj, [](Cursor& c) { c.GotoBOF(); });
 }
 
-UNSIGNED32 AdsSkip(ADSHANDLE /*hObj*/, SIGNED32 /*lRecs*/)
+UNSIGNED32 AdsGotoEOF(ADSHANDLE hObj)
 {
-    return NotYetSupported("AdsSkip");
+    return Navigate("AdsGotoEOF", hObj, [](Cursor& c) { c.GotoEOF(); });
 }
 
-UNSIGNED32 AdsAtBOF(ADSHANDLE /*hTable*/, UNSIGNED16* /*pbBof*/)
+UNSIGNED32 AdsGotoTop(ADSHANDLE hObj)
 {
-    return NotYetSupported("AdsAtBOF");
+    return Navigate("AdsGotoTop", hObj, [](Cursor& c) { c.GotoTop(); });
 }
 
-UNSIGNED32 AdsAtEOF(ADSHANDLE /*hTable*/, UNSIGNED16* /*pbEof*/)
+UNSIGNED32 AdsGotoBottom(ADSHANDLE hObj)
 {
-    return NotYetSupported("AdsAtEOF");
+    return Navigate("AdsGotoBottom", hObj, [](Cursor& c) { c.GotoBottom(); });
 }
 
-UNSIGNED32 AdsIsRecordVisible(ADSHANDLE /*hObj*/, UNSIGNED16* /*pbVisible*/)
+UNSIGNED32 AdsSkip(ADSHANDLE hObj, SIGNED32 lRecs)
 {
-    return NotYetSupported("AdsIsRecordVisible");
+    return Navigate("AdsSkip", hObj, [&](Cursor& c) { c.Skip(lRecs); });
 }
 
-UNSIGNED32 AdsGotoRecord(ADSHANDLE /*hTable*/, UNSIGNED32 /*ulRec*/)
+UNSIGNED32 AdsAtBOF(ADSHANDLE hTable, UNSIGNED16* pbBof)
 {
-    return NotYetSupported("AdsGotoRecord");
+    const char* function = "AdsAtBOF";
+    return WithCursor(function, hTable, [&](Cursor& c) { Out(pbBof, function, "the flag argument is null") = c.AtBOF(); });
 }
 
-UNSIGNED32 AdsGotoBookmark(ADSHANDLE /*hTable*/, UNSIGNED32 /*ulBookmark*/)
+UNSIGNED32 AdsAtEOF(ADSHANDLE hTable, UNSIGNED16* pbEof)
 {
-    return NotYetSupported("AdsGotoBookmark");
+    const char* function = "AdsAtEOF";
+    return WithCursor(function, hTable, [&](Cursor& c) { Out(pbEof, function, "the flag argument is null") = c.AtEOF(); });
 }
 
-UNSIGNED32 AdsGetBookmark(ADSHANDLE /*hTable*/, UNSIGNED32* /*pulBookmark*/)
+UNSIGNED32 AdsIsRecordVisible(ADSHANDLE hObj, UNSIGNED16* pbVisible)
 {
-    return NotYetSupported("AdsGetBookmark");
+    const char* function = "AdsIsRecordVisible";
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        Out(pbVisible, function, "the flag argument is null") = c.IsCurrentVisible() ? 1 : 0;
+    });
 }
 
-UNSIGNED32 AdsGetBookmark60(ADSHANDLE /*hObj*/, UNSIGNED8* /*pucBookmark*/, UNSIGNED32* /*pulLength*/)
+UNSIGNED32 AdsGotoRecord(ADSHANDLE hTable, UNSIGNED32 ulRec)
 {
-    return NotYetSupported("AdsGetBookmark60");
+    return Navigate("AdsGotoRecord", hTable, [&](Cursor& c) { c.GotoRecord(ulRec); });
 }
 
-UNSIGNED32 AdsGetBookmarkLength(ADSHANDLE /*hObj*/, UNSIGNED32* /*pulLength*/)
+UNSIGNED32 AdsGotoBookmark(ADSHANDLE hTable, UNSIGNED32 ulBookmark)
 {
-    return NotYetSupported("AdsGetBookmarkLength");
+    return Navigate("AdsGotoBookmark", hTable, [&](Cursor& c) { c.GotoRecord(ulBookmark); });
 }
 
-UNSIGNED32 AdsCompareBookmarks(const UNSIGNED8* /*pucBookmark1*/, const UNSIGNED8* /*pucBookmark2*/, SIGNED32* /*plResult*/)
+UNSIGNED32 AdsGetBookmark(ADSHANDLE hTable, UNSIGNED32* pulBookmark)
 {
-    return NotYetSupported("AdsCompareBookmarks");
+    const char* function = "AdsGetBookmark";
+    return WithCursor(function, hTable, [&](Cursor& c) {
+        Out(pulBookmark, function, "the bookmark argument is null") = c.RecordNumber();
+    });
 }
 
-UNSIGNED32 AdsGetRecordNum(ADSHANDLE /*hObj*/, UNSIGNED16 /*usFilterOption*/, UNSIGNED32* /*pulRec*/)
+UNSIGNED32 AdsGetBookmark60(ADSHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulLength)
 {
-    return NotYetSupported("AdsGetRecordNum");
+    const char* function = "AdsGetBookmark60";
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        uint32_t recno = c.RecordNumber();
+        const char bytes[ADS_BOOKMARK_LENGTH] = {char(recno & 0xFF), char(recno >> 8 & 0xFF), char(recno >> 16 & 0xFF),
+                                                 char(recno >> 24 & 0xFF)};
+        CopyBytesOut(std::string_view(bytes, sizeof bytes), pucBookmark, pulLength, function);
+    });
 }
 
-UNSIGNED32 AdsGetRecordCount(ADSHANDLE /*hObj*/, UNSIGNED16 /*usFilterOption*/, UNSIGNED32* /*pulCount*/)
+UNSIGNED32 AdsGetBookmarkLength(ADSHANDLE hObj, UNSIGNED32* pulLength)
 {
-    return NotYetSupported("AdsGetRecordCount");
+    const char* function = "AdsGetBookmarkLength";
+    return WithCursor(function, hObj, [&](Cursor&) {
+        Out(pulLength, function, "the length argument is null") = ADS_BOOKMARK_LENGTH;
+    });
 }
 
-UNSIGNED32 AdsGetKeyNum(ADSHANDLE /*hObj*/, UNSIGNED16 /*usFilterOption*/, UNSIGNED32* /*pulKey*/)
+UNSIGNED32 AdsCompareBookmarks(const UNSIGNED8* pucBookmark1, const UNSIGNED8* pucBookmark2, SIGNED32* plResult)
 {
-    return NotYetSupported("AdsGetKeyNum");
+    const char* function = "AdsCompareBookmarks";
+    return ApiCall(function, [&] {
+        UNSIGNED32 first = ReadBookmark(pucBookmark1, function);
+        UNSIGNED32 second = ReadBookmark(pucBookmark2, function);
+        Out(plResult, function, "the result argument is null") = first < second ? -1 : (first > second ? 1 : 0);
+    });
+}
+
+UNSIGNED32 AdsGetRecordNum(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* pulRec)
+{
+    const char* function = "AdsGetRecordNum";
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        CheckFilterOption(usFilterOption, function);
+        Out(pulRec, function, "the record number argument is null") = c.RecordNumber();
+    });
+}
+
+UNSIGNED32 AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* pulCount)
+{
+    const char* function = "AdsGetRecordCount";
+    std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hObj);
+    if (object && object->Kind() == HandleKind::Statement)
+        return ApiCall(function, [&] { ThrowNotYetSupported(function, "for statements"); });
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        CheckFilterOption(usFilterOption, function);
+        bool respectFilters = (usFilterOption & ~ADS_REFRESHCOUNT) == ADS_RESPECTFILTERS;
+        Out(pulCount, function, "the count argument is null") = c.CountRecords(respectFilters);
+    });
+}
+
+UNSIGNED32 AdsGetKeyNum(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* pulKey)
+{
+    const char* function = "AdsGetKeyNum";
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        CheckFilterOption(usFilterOption, function);
+        // Without an index the keys are the records in their natural order.
+        bool respectFilters = (usFilterOption & ~ADS_REFRESHCOUNT) == ADS_RESPECTFILTERS;
+        Out(pulKey, function, "the key number argument is null") =
+            respectFilters ? c.VisiblePosition() : c.RecordNumber();
+    });
 }
 
 UNSIGNED32 AdsGetRelKeyPos(ADSHANDLE /*hIndex*/, DOUBLE* /*pdPos*/)
@@ -97,17 +166,22 @@ UNSIGNED32 AdsSetRelKeyPos(ADSHANDLE /*hIndex*/, DOUBLE /*dPos*/)
     return NotYetSupported("AdsSetRelKeyPos");
 }
 
-UNSIGNED32 AdsIsRecordDeleted(ADSHANDLE /*hTable*/, UNSIGNED16* /*pbDeleted*/)
+UNSIGNED32 AdsIsRecordDeleted(ADSHANDLE hTable, UNSIGNED16* pbDeleted)
 {
-    return NotYetSupported("AdsIsRecordDeleted");
+    const char* function = "AdsIsRecordDeleted";
+    return WithCursor(function, hTable, [&](Cursor& c) {
+        Out(pbDeleted, function, "the flag argument is null") = storage::RecordLayout::IsDeleted(c.CurrentImage());
+    });
 }
 
-UNSIGNED32 AdsGetDeleted(UNSIGNED16* /*pbShowDeleted*/)
+UNSIGNED32 AdsGetDeleted(UNSIGNED16* pbShowDeleted)
 {
-    return NotYetSupported("AdsGetDeleted");
+    const char* function = "AdsGetDeleted";
+    return ApiCall(function, [&] { Out(pbShowDeleted, function, "the flag argument is null") = ShowDeleted() ? 1 : 0; });
 }
 
-UNSIGNED32 AdsSetDeleted(UNSIGNED16 /*bShowDeleted*/)
+UNSIGNED32 AdsSetDeleted(UNSIGNED16 bShowDeleted)
 {
-    return NotYetSupported("AdsSetDeleted");
+    SetShowDeleted(bShowDeleted != 0);
+    return AE_SUCCESS;
 }

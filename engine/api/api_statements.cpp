@@ -1,25 +1,89 @@
-#include "engine/api/api.h"
+#include "engine/api/api_cursor.h"
+#include "engine/core/connection.h"
+#include "engine/core/statement.h"
 
 using namespace engine;
 
-UNSIGNED32 AdsCreateSQLStatement(ADSHANDLE /*hConnect*/, ADSHANDLE* /*phStatement*/)
+namespace {
+
+// Runs `change` on the statement's options under its lock after checking
+// that `value` is one of the accepted ones.
+template <class Change>
+UNSIGNED32 SetStatementOption(const char* function, ADSHANDLE hStatement, bool accepted, const std::string& refusal,
+                              Change change)
 {
-    return NotYetSupported("AdsCreateSQLStatement");
+    return ApiCall(function, [&] {
+        std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
+        if (!accepted)
+            throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": " + refusal);
+        std::lock_guard<std::mutex> lock(statement->Mutex());
+        change(statement->Options());
+    });
 }
 
-UNSIGNED32 AdsGetHandleType(ADSHANDLE /*hObj*/, UNSIGNED16* /*pusType*/)
+std::string NotOneOf(unsigned value, const char* choices)
 {
-    return NotYetSupported("AdsGetHandleType");
+    return std::to_string(value) + " is not one of " + choices;
 }
 
-UNSIGNED32 AdsSetSQLTimeout(ADSHANDLE /*hObj*/, UNSIGNED32 /*ulTimeout*/)
+bool IsTableType(unsigned value)
 {
-    return NotYetSupported("AdsSetSQLTimeout");
+    return value >= ADS_NTX && value <= ADS_VFP;
 }
 
-UNSIGNED32 AdsGetSQLStmtParams(char* /*pucSQL*/)
+} // namespace
+
+UNSIGNED32 AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE* phStatement)
 {
-    return NotYetSupported("AdsGetSQLStmtParams");
+    const char* function = "AdsCreateSQLStatement";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Connection> connection = LookUp<Connection>(hConnect, function);
+        ADSHANDLE& out = Out(phStatement, function, "the statement handle argument is null");
+        auto statement = std::make_shared<Statement>(hConnect);
+        statement->Options().tableType = connection->DefaultTableType();
+        statement->Options().timeout = connection->SqlTimeout();
+        ADSHANDLE handle = HandleRegistry::Instance().Register(statement);
+        connection->Adopt(handle);
+        out = handle;
+    });
+}
+
+UNSIGNED32 AdsGetHandleType(ADSHANDLE hObj, UNSIGNED16* pusType)
+{
+    const char* function = "AdsGetHandleType";
+    return ApiCall(function, [&] {
+        UNSIGNED16& out = Out(pusType, function, "the type argument is null");
+        std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hObj);
+        if (!object)
+            throw EngineError(AE_INVALID_HANDLE, std::string(function) + ": " + std::to_string(hObj)
+                                                     + " is not an open handle");
+        out = static_cast<UNSIGNED16>(object->Kind());
+    });
+}
+
+UNSIGNED32 AdsSetSQLTimeout(ADSHANDLE hObj, UNSIGNED32 ulTimeout)
+{
+    const char* function = "AdsSetSQLTimeout";
+    return ApiCall(function, [&] {
+        std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hObj);
+        if (object && object->Kind() == HandleKind::Connection) {
+            // A connection's timeout becomes the default of its new statements.
+            std::static_pointer_cast<Connection>(object)->SetSqlTimeout(ulTimeout);
+            return;
+        }
+        std::shared_ptr<Statement> statement = LookUp<Statement>(hObj, function);
+        std::lock_guard<std::mutex> lock(statement->Mutex());
+        statement->Options().timeout = ulTimeout;
+    });
+}
+
+// The markers stay as they are: this engine numbers ":name" parameters by
+// position when the statement is prepared, so the text needs no rewriting.
+
+UNSIGNED32 AdsGetSQLStmtParams(char* pucSQL)
+{
+    const char* function = "AdsGetSQLStmtParams";
+    return ApiCall(function, [&] { RequireArgument(pucSQL != nullptr, function, "the SQL text is null"); });
 }
 
 UNSIGNED32 AdsPrepareSQLW(ADSHANDLE /*hStatement*/, const char16_t* /*pwcSQL*/)
@@ -47,9 +111,19 @@ UNSIGNED32 AdsExecuteSQLDirectW(ADSHANDLE /*hStatement*/, const char16_t* /*pwcS
     return NotYetSupported("AdsExecuteSQLDirectW");
 }
 
-UNSIGNED32 AdsCloseSQLStatement(ADSHANDLE /*hStatement*/)
+UNSIGNED32 AdsCloseSQLStatement(ADSHANDLE hStatement)
 {
-    return NotYetSupported("AdsCloseSQLStatement");
+    const char* function = "AdsCloseSQLStatement";
+    return ApiCall(function, [&] {
+        // A cache entry that never got a statement closes handle 0: nothing to do.
+        if (hStatement == 0)
+            return;
+        std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
+        if (auto connection = std::dynamic_pointer_cast<Connection>(
+                HandleRegistry::Instance().Find(statement->ConnectionHandle())))
+            connection->Forget(hStatement);
+        ReleaseAndClose(hStatement);
+    });
 }
 
 UNSIGNED32 AdsSqlPeekStatement(ADSHANDLE /*hCursor*/, UNSIGNED16* /*pbLive*/)
@@ -57,59 +131,92 @@ UNSIGNED32 AdsSqlPeekStatement(ADSHANDLE /*hCursor*/, UNSIGNED16* /*pbLive*/)
     return NotYetSupported("AdsSqlPeekStatement");
 }
 
-UNSIGNED32 AdsGetLastAutoinc(ADSHANDLE /*hObj*/, UNSIGNED32* /*pulAutoIncVal*/)
+UNSIGNED32 AdsGetLastAutoinc(ADSHANDLE hObj, UNSIGNED32* pulAutoIncVal)
 {
-    return NotYetSupported("AdsGetLastAutoinc");
+    const char* function = "AdsGetLastAutoinc";
+    std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hObj);
+    if (object && object->Kind() == HandleKind::Statement)
+        return ApiCall(function, [&] { ThrowNotYetSupported(function, "for statements"); });
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        Out(pulAutoIncVal, function, "the value argument is null") = c.Table().LastAutoinc();
+    });
 }
 
-UNSIGNED32 AdsGetTableCharType(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusCharType*/)
+UNSIGNED32 AdsGetTableCharType(ADSHANDLE hTable, UNSIGNED16* pusCharType)
 {
-    return NotYetSupported("AdsGetTableCharType");
+    const char* function = "AdsGetTableCharType";
+    return WithCursor(function, hTable, [&](Cursor& c) {
+        Out(pusCharType, function, "the type argument is null") = static_cast<UNSIGNED16>(c.Table().GetCharType());
+    });
 }
 
-UNSIGNED32 AdsGetTableCollation(ADSHANDLE /*hTable*/, char* /*pucCollation*/, UNSIGNED16* /*pusLen*/)
+// Free tables carry no collation of their own: the answer is empty.
+
+UNSIGNED32 AdsGetTableCollation(ADSHANDLE hTable, char* pucCollation, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsGetTableCollation");
+    const char* function = "AdsGetTableCollation";
+    return WithCursor(function, hTable, [&](Cursor&) { CopyTextOut("", pucCollation, pusLen, function); });
 }
 
-UNSIGNED32 AdsStmtSetTableLockType(ADSHANDLE /*hStatement*/, UNSIGNED16 /*usLockType*/)
+UNSIGNED32 AdsStmtSetTableLockType(ADSHANDLE hStatement, UNSIGNED16 usLockType)
 {
-    return NotYetSupported("AdsStmtSetTableLockType");
+    return SetStatementOption("AdsStmtSetTableLockType", hStatement, usLockType <= ADS_PROPRIETARY_LOCKING,
+                              NotOneOf(usLockType, "0 (compatible) and 1 (proprietary)"),
+                              [&](StatementOptions& o) { o.lockType = usLockType; });
 }
 
-UNSIGNED32 AdsStmtSetTableCollation(ADSHANDLE /*hStatement*/, const char* /*pucCollation*/)
+UNSIGNED32 AdsStmtSetTableCollation(ADSHANDLE hStatement, const char* pucCollation)
 {
-    return NotYetSupported("AdsStmtSetTableCollation");
+    return SetStatementOption("AdsStmtSetTableCollation", hStatement, pucCollation != nullptr,
+                              "the collation is null",
+                              [&](StatementOptions& o) { o.collation = pucCollation; });
 }
 
-UNSIGNED32 AdsStmtSetTableRights(ADSHANDLE /*hStatement*/, UNSIGNED16 /*usCheckRights*/)
+UNSIGNED32 AdsStmtSetTableRights(ADSHANDLE hStatement, UNSIGNED16 usCheckRights)
 {
-    return NotYetSupported("AdsStmtSetTableRights");
+    return SetStatementOption("AdsStmtSetTableRights", hStatement,
+                              usCheckRights == ADS_CHECKRIGHTS || usCheckRights == ADS_IGNORERIGHTS,
+                              NotOneOf(usCheckRights, "1 (check) and 2 (ignore)"),
+                              [&](StatementOptions& o) { o.checkRights = usCheckRights; });
 }
 
-UNSIGNED32 AdsStmtSetTableReadOnly(ADSHANDLE /*hStatement*/, UNSIGNED16 /*usReadOnly*/)
+UNSIGNED32 AdsStmtSetTableReadOnly(ADSHANDLE hStatement, UNSIGNED16 usReadOnly)
 {
-    return NotYetSupported("AdsStmtSetTableReadOnly");
+    return SetStatementOption("AdsStmtSetTableReadOnly", hStatement,
+                              usReadOnly == ADS_CURSOR_READONLY || usReadOnly == ADS_CURSOR_READWRITE,
+                              NotOneOf(usReadOnly, "1 (read-only) and 2 (live)"),
+                              [&](StatementOptions& o) { o.readOnly = usReadOnly; });
 }
 
-UNSIGNED32 AdsStmtSetTableType(ADSHANDLE /*hStatement*/, UNSIGNED16 /*usTableType*/)
+UNSIGNED32 AdsStmtSetTableType(ADSHANDLE hStatement, UNSIGNED16 usTableType)
 {
-    return NotYetSupported("AdsStmtSetTableType");
+    return SetStatementOption("AdsStmtSetTableType", hStatement, IsTableType(usTableType),
+                              NotOneOf(usTableType, "1 (NTX), 2 (CDX), 3 (ADT) and 4 (VFP)"),
+                              [&](StatementOptions& o) { o.tableType = usTableType; });
 }
 
-UNSIGNED32 AdsStmtSetTableCharType(ADSHANDLE /*hStatement*/, UNSIGNED16 /*usCharType*/)
+UNSIGNED32 AdsStmtSetTableCharType(ADSHANDLE hStatement, UNSIGNED16 usCharType)
 {
-    return NotYetSupported("AdsStmtSetTableCharType");
+    return SetStatementOption("AdsStmtSetTableCharType", hStatement,
+                              usCharType >= ADS_ANSI && usCharType <= ADS_MAX_CHAR_TYPE,
+                              NotOneOf(usCharType, "the character types 1 to 118"),
+                              [&](StatementOptions& o) { o.charType = usCharType; });
 }
 
-UNSIGNED32 AdsStmtConstrainUpdates(ADSHANDLE /*hStatement*/, UNSIGNED16 /*usConstrain*/)
+UNSIGNED32 AdsStmtConstrainUpdates(ADSHANDLE hStatement, UNSIGNED16 usConstrain)
 {
-    return NotYetSupported("AdsStmtConstrainUpdates");
+    return SetStatementOption("AdsStmtConstrainUpdates", hStatement,
+                              usConstrain == ADS_CONSTRAIN || usConstrain == ADS_NO_CONSTRAIN,
+                              NotOneOf(usConstrain, "1 (constrain) and 2 (do not)"),
+                              [&](StatementOptions& o) { o.constrain = usConstrain; });
 }
 
-UNSIGNED32 AdsStmtReadAllColumns(ADSHANDLE /*hStatement*/, UNSIGNED16 /*usReadColumns*/)
+UNSIGNED32 AdsStmtReadAllColumns(ADSHANDLE hStatement, UNSIGNED16 usReadColumns)
 {
-    return NotYetSupported("AdsStmtReadAllColumns");
+    return SetStatementOption("AdsStmtReadAllColumns", hStatement,
+                              usReadColumns == ADS_READ_ALL_COLUMNS || usReadColumns == ADS_READ_SELECT_COLUMNS,
+                              NotOneOf(usReadColumns, "1 (all columns) and 2 (selected ones)"),
+                              [&](StatementOptions& o) { o.readColumns = usReadColumns; });
 }
 
 UNSIGNED32 AdsStmtEnableEncryption(ADSHANDLE /*hStatement*/, const char* /*pucPassword*/)

@@ -1,148 +1,296 @@
-#include "engine/api/api.h"
+#include "engine/api/api_cursor.h"
+#include "engine/core/dates.h"
+#include "engine/core/open_table.h"
+
+#include <cmath>
+#include <cstring>
 
 using namespace engine;
 
-UNSIGNED32 AdsOpenTable(ADSHANDLE /*hConnect*/, const char* /*pucName*/, const char* /*pucAlias*/, UNSIGNED16 /*usTableType*/, UNSIGNED16 /*usCharType*/, UNSIGNED16 /*usLockType*/, UNSIGNED16 /*usCheckRights*/, UNSIGNED32 /*ulOptions*/, ADSHANDLE* /*phTable*/)
+namespace {
+
+UNSIGNED32 OpenTable(const char* function, ADSHANDLE hConnect, const char* pucName, UNSIGNED16 usTableType,
+                     UNSIGNED16 usCharType, UNSIGNED16 usLockType, UNSIGNED16 usCheckRights, UNSIGNED32 ulOptions,
+                     const char* pucCollation, ADSHANDLE* phTable)
 {
-    return NotYetSupported("AdsOpenTable");
+    return ApiCall(function, [&] {
+        ADSHANDLE& out = Out(phTable, function, "the table handle argument is null");
+        TableRequest request;
+        request.name = TextArgument(pucName, function, "the table name is null");
+        request.tableType = usTableType;
+        request.charType = usCharType;
+        request.lockType = usLockType;
+        request.checkRights = usCheckRights;
+        request.options = ulOptions;
+        request.collation = pucCollation ? pucCollation : "";
+        out = OpenTableCursor(hConnect, request, function);
+    });
 }
 
-UNSIGNED32 AdsOpenTable90(ADSHANDLE /*hConnect*/, const char* /*pucName*/, const char* /*pucAlias*/, UNSIGNED16 /*usTableType*/, UNSIGNED16 /*usCharType*/, UNSIGNED16 /*usLockType*/, UNSIGNED16 /*usCheckRights*/, UNSIGNED32 /*ulOptions*/, const char* /*pucCollation*/, ADSHANDLE* /*phTable*/)
+UNSIGNED8 ColumnPermissions(const Cursor& cursor, size_t field)
 {
-    return NotYetSupported("AdsOpenTable90");
+    UNSIGNED8 permissions = ADS_PERMISSION_READ;
+    uint16_t type = cursor.Layout().Field(field).type;
+    bool maintained = type == storage::ft::AutoInc || type == storage::ft::ModTime;
+    if (!const_cast<Cursor&>(cursor).Table().IsReadOnly() && !maintained)
+        permissions |= ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT;
+    return permissions;
 }
 
-UNSIGNED32 AdsGetTableType(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusType*/)
+// Fills a caller's record buffer with the blank image of the table.
+UNSIGNED32 BlankImage(const char* function, ADSHANDLE hTable, UNSIGNED8* pucBuf, UNSIGNED32 ulLen)
 {
-    return NotYetSupported("AdsGetTableType");
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        RequireArgument(pucBuf != nullptr, function, "the record buffer is null");
+        uint32_t length = cursor.Layout().RecordLength();
+        if (ulLen < length)
+            throw EngineError(AE_INSUFFICIENT_BUFFER, std::string(function) + ": the record of "
+                                                          + cursor.TableName() + " needs " + std::to_string(length)
+                                                          + " bytes, the buffer has " + std::to_string(ulLen));
+        cursor.Layout().BlankRecord(pucBuf);
+    });
 }
 
-UNSIGNED32 AdsGetRecordLength(ADSHANDLE /*hTable*/, UNSIGNED32* /*pulLength*/)
+} // namespace
+
+UNSIGNED32 AdsOpenTable(ADSHANDLE hConnect, const char* pucName, const char* pucAlias, UNSIGNED16 usTableType, UNSIGNED16 usCharType, UNSIGNED16 usLockType, UNSIGNED16 usCheckRights, UNSIGNED32 ulOptions, ADSHANDLE* phTable)
 {
-    return NotYetSupported("AdsGetRecordLength");
+    (void)pucAlias; // aliases name tables in expressions, which come later
+    return OpenTable("AdsOpenTable", hConnect, pucName, usTableType, usCharType, usLockType, usCheckRights, ulOptions,
+                     nullptr, phTable);
 }
 
-UNSIGNED32 AdsGetTableOpenOptions(ADSHANDLE /*hTable*/, UNSIGNED32* /*pulOptions*/)
+UNSIGNED32 AdsOpenTable90(ADSHANDLE hConnect, const char* pucName, const char* pucAlias, UNSIGNED16 usTableType, UNSIGNED16 usCharType, UNSIGNED16 usLockType, UNSIGNED16 usCheckRights, UNSIGNED32 ulOptions, const char* pucCollation, ADSHANDLE* phTable)
 {
-    return NotYetSupported("AdsGetTableOpenOptions");
+    (void)pucAlias;
+    return OpenTable("AdsOpenTable90", hConnect, pucName, usTableType, usCharType, usLockType, usCheckRights,
+                     ulOptions, pucCollation, phTable);
 }
 
-UNSIGNED32 AdsGetTableConnection(ADSHANDLE /*hTable*/, ADSHANDLE* /*phConnect*/)
+UNSIGNED32 AdsGetTableType(ADSHANDLE hTable, UNSIGNED16* pusType)
 {
-    return NotYetSupported("AdsGetTableConnection");
+    const char* function = "AdsGetTableType";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        Out(pusType, function, "the type argument is null") = static_cast<UNSIGNED16>(cursor.Table().Kind());
+    });
 }
 
-UNSIGNED32 AdsCacheRecords(ADSHANDLE /*hTable*/, UNSIGNED16 /*usNumRecords*/)
+UNSIGNED32 AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32* pulLength)
 {
-    return NotYetSupported("AdsCacheRecords");
+    const char* function = "AdsGetRecordLength";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        Out(pulLength, function, "the length argument is null") = cursor.Layout().RecordLength();
+    });
 }
 
-UNSIGNED32 AdsCacheOpenTables(UNSIGNED16 /*usOpen*/)
+UNSIGNED32 AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNED32* pulOptions)
 {
-    return NotYetSupported("AdsCacheOpenTables");
+    const char* function = "AdsGetTableOpenOptions";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        storage::Table& table = cursor.Table();
+        UNSIGNED32 options = table.IsExclusive() ? ADS_EXCLUSIVE : 0;
+        // Free tables carry no rights of their own: whoever may open one may change it.
+        options |= table.IsReadOnly() ? ADS_READONLY : (ADS_UPDATE_PERMISSION | ADS_INSERT_PERMISSION);
+        Out(pulOptions, function, "the options argument is null") = options;
+    });
 }
 
-UNSIGNED32 AdsCacheOpenCursors(UNSIGNED16 /*usOpen*/)
+UNSIGNED32 AdsGetTableConnection(ADSHANDLE hTable, ADSHANDLE* phConnect)
 {
-    return NotYetSupported("AdsCacheOpenCursors");
+    const char* function = "AdsGetTableConnection";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        ADSHANDLE& out = Out(phConnect, function, "the connection argument is null");
+        if (cursor.ConnectionHandle() == 0)
+            throw EngineError(AE_NO_CONNECTION, std::string(function) + ": " + cursor.TableName()
+                                                    + " was opened without a connection");
+        out = cursor.ConnectionHandle();
+    });
 }
 
-UNSIGNED32 AdsCloseTable(ADSHANDLE /*hTable*/)
+UNSIGNED32 AdsCacheRecords(ADSHANDLE hTable, UNSIGNED16 usNumRecords)
 {
-    return NotYetSupported("AdsCloseTable");
+    return WithCursor("AdsCacheRecords", hTable, [&](Cursor& cursor) { cursor.SetCacheSize(usNumRecords); });
 }
 
-UNSIGNED32 AdsRefreshRecord(ADSHANDLE /*hTable*/)
+// Closed tables and cursors are released at once; there is no cache to size.
+
+UNSIGNED32 AdsCacheOpenTables(UNSIGNED16 usOpen)
 {
-    return NotYetSupported("AdsRefreshRecord");
+    (void)usOpen;
+    return AE_SUCCESS;
 }
 
-UNSIGNED32 AdsGetNumFields(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusCount*/)
+UNSIGNED32 AdsCacheOpenCursors(UNSIGNED16 usOpen)
 {
-    return NotYetSupported("AdsGetNumFields");
+    (void)usOpen;
+    return AE_SUCCESS;
 }
 
-UNSIGNED32 AdsGetFieldType(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED16* /*pusType*/)
+UNSIGNED32 AdsCloseTable(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsGetFieldType");
+    const char* function = "AdsCloseTable";
+    return ApiCall(function, [&] { CloseCursor(hTable, function); });
 }
 
-UNSIGNED32 AdsGetFieldLength(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED32* /*pulLength*/)
+UNSIGNED32 AdsRefreshRecord(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsGetFieldLength");
+    return WithCursor("AdsRefreshRecord", hTable, [&](Cursor& cursor) { cursor.Refresh(); });
 }
 
-UNSIGNED32 AdsGetFieldDecimals(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED16* /*pusDecimals*/)
+UNSIGNED32 AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16* pusCount)
 {
-    return NotYetSupported("AdsGetFieldDecimals");
+    const char* function = "AdsGetNumFields";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        Out(pusCount, function, "the count argument is null") = static_cast<UNSIGNED16>(cursor.Layout().Fields().size());
+    });
 }
 
-UNSIGNED32 AdsGetFieldName(ADSHANDLE /*hTable*/, UNSIGNED16 /*usFld*/, char* /*pucName*/, UNSIGNED16* /*pusBufLen*/)
+UNSIGNED32 AdsGetFieldType(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pusType)
 {
-    return NotYetSupported("AdsGetFieldName");
+    const char* function = "AdsGetFieldType";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        Out(pusType, function, "the type argument is null") = cursor.Layout().Field(field).type;
+    });
 }
 
-UNSIGNED32 AdsGetFieldOffset(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED32* /*pulOffset*/)
+UNSIGNED32 AdsGetFieldLength(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED32* pulLength)
 {
-    return NotYetSupported("AdsGetFieldOffset");
+    const char* function = "AdsGetFieldLength";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        const storage::FieldDesc& desc = cursor.Layout().Field(field);
+        bool inCharacters = desc.type == storage::ft::NChar || desc.type == storage::ft::NVarChar;
+        Out(pulLength, function, "the length argument is null") = inCharacters ? desc.length / 2 : desc.length;
+    });
 }
 
-UNSIGNED32 AdsIsNullable(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED16* /*pbNullable*/)
+UNSIGNED32 AdsGetFieldDecimals(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pusDecimals)
 {
-    return NotYetSupported("AdsIsNullable");
+    const char* function = "AdsGetFieldDecimals";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        Out(pusDecimals, function, "the decimals argument is null") = cursor.Layout().Field(field).decimals;
+    });
 }
 
-UNSIGNED32 AdsGetColumnPermissions(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED8* /*pucPermissions*/)
+UNSIGNED32 AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, char* pucName, UNSIGNED16* pusBufLen)
 {
-    return NotYetSupported("AdsGetColumnPermissions");
+    const char* function = "AdsGetFieldName";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        size_t field = cursor.FieldIndex(ADSFIELD(usFld), function);
+        CopyTextOut(cursor.Layout().Field(field).name, pucName, pusBufLen, function);
+    });
 }
 
-UNSIGNED32 AdsGetRecord(ADSHANDLE /*hTable*/, UNSIGNED8* /*pucRec*/, UNSIGNED32* /*pulLen*/)
+UNSIGNED32 AdsGetFieldOffset(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED32* pulOffset)
 {
-    return NotYetSupported("AdsGetRecord");
+    const char* function = "AdsGetFieldOffset";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        Out(pulOffset, function, "the offset argument is null") = cursor.Layout().Field(field).offset;
+    });
 }
 
-UNSIGNED32 AdsIsEmpty(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED16* /*pbEmpty*/)
+UNSIGNED32 AdsIsNullable(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pbNullable)
 {
-    return NotYetSupported("AdsIsEmpty");
+    const char* function = "AdsIsNullable";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        Out(pbNullable, function, "the flag argument is null") = cursor.Layout().Field(field).nullable ? 1 : 0;
+    });
 }
 
-UNSIGNED32 AdsIsNull(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED16* /*pbNull*/)
+UNSIGNED32 AdsGetColumnPermissions(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED8* pucPermissions)
 {
-    return NotYetSupported("AdsIsNull");
+    const char* function = "AdsGetColumnPermissions";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        Out(pucPermissions, function, "the permissions argument is null") = ColumnPermissions(cursor, field);
+    });
 }
 
-UNSIGNED32 AdsGetField(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, char* /*pucBuf*/, UNSIGNED32* /*pulLen*/, UNSIGNED16 /*usOption*/)
+UNSIGNED32 AdsGetRecord(ADSHANDLE hTable, UNSIGNED8* pucRec, UNSIGNED32* pulLen)
 {
-    return NotYetSupported("AdsGetField");
+    const char* function = "AdsGetRecord";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        const uint8_t* image = cursor.CurrentImage();
+        std::string_view bytes(reinterpret_cast<const char*>(image), cursor.Layout().RecordLength());
+        CopyBytesOut(bytes, pucRec, pulLen, function);
+    });
 }
 
-UNSIGNED32 AdsGetFieldW(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, char16_t* /*pwcBuf*/, UNSIGNED32* /*pulLen*/, UNSIGNED16 /*usOption*/)
+UNSIGNED32 AdsIsEmpty(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pbEmpty)
 {
-    return NotYetSupported("AdsGetFieldW");
+    const char* function = "AdsIsEmpty";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        Out(pbEmpty, function, "the flag argument is null") = cursor.Layout().IsEmpty(field, cursor.CurrentImage()) ? 1 : 0;
+    });
 }
 
-UNSIGNED32 AdsGetNullRecord(ADSHANDLE /*hTable*/, UNSIGNED8* /*pucBuf*/, UNSIGNED32 /*ulLen*/)
+UNSIGNED32 AdsIsNull(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pbNull)
 {
-    return NotYetSupported("AdsGetNullRecord");
+    const char* function = "AdsIsNull";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        Out(pbNull, function, "the flag argument is null") = cursor.Layout().IsNull(field, cursor.CurrentImage()) ? 1 : 0;
+    });
 }
 
-UNSIGNED32 AdsClearRecordBuffer(ADSHANDLE /*hTable*/, UNSIGNED8* /*pucBuf*/, UNSIGNED32 /*ulLen*/)
+UNSIGNED32 AdsGetField(ADSHANDLE hTable, ADSFIELD_ID pucFldName, char* pucBuf, UNSIGNED32* pulLen, UNSIGNED16 usOption)
 {
-    return NotYetSupported("AdsClearRecordBuffer");
+    const char* function = "AdsGetField";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        CopyTextOut(FieldText(cursor, field, usOption), pucBuf, pulLen, function);
+    });
 }
 
-UNSIGNED32 AdsAccessVfpSystemField(ADSHANDLE /*hTable*/, ADSFIELD_ID /*pucFldName*/, UNSIGNED8* /*pucRecord*/, UNSIGNED16 /*usOption*/, UNSIGNED16* /*pbFlag*/)
+UNSIGNED32 AdsGetFieldW(ADSHANDLE hTable, ADSFIELD_ID pucFldName, char16_t* pwcBuf, UNSIGNED32* pulLen, UNSIGNED16 usOption)
 {
-    return NotYetSupported("AdsAccessVfpSystemField");
+    const char* function = "AdsGetFieldW";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        CopyUnitsOut(FieldUnits(cursor, field, usOption), pwcBuf, pulLen, function);
+    });
 }
 
-UNSIGNED32 AdsConvertStringToJulian(const char* /*pucDate*/, UNSIGNED16 /*usLen*/, DOUBLE* /*pdJulian*/)
+UNSIGNED32 AdsGetNullRecord(ADSHANDLE hTable, UNSIGNED8* pucBuf, UNSIGNED32 ulLen)
 {
-    return NotYetSupported("AdsConvertStringToJulian");
+    return BlankImage("AdsGetNullRecord", hTable, pucBuf, ulLen);
 }
 
-UNSIGNED32 AdsConvertJulianToString(DOUBLE /*dJulian*/, char* /*pucDate*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsClearRecordBuffer(ADSHANDLE hTable, UNSIGNED8* pucBuf, UNSIGNED32 ulLen)
 {
-    return NotYetSupported("AdsConvertJulianToString");
+    return BlankImage("AdsClearRecordBuffer", hTable, pucBuf, ulLen);
+}
+
+UNSIGNED32 AdsAccessVfpSystemField(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED8* pucRecord, UNSIGNED16 usOption, UNSIGNED16* pbFlag)
+{
+    const char* function = "AdsAccessVfpSystemField";
+    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
+        RequireArgument(pucRecord != nullptr, function, "the record image is null");
+        UNSIGNED16& flag = Out(pbFlag, function, "the flag argument is null");
+        const storage::RecordLayout& layout = cursor.Layout();
+        switch (usOption) {
+        case ADS_VFP_GET_NULL: flag = layout.GetNullFlag(field, pucRecord) ? 1 : 0; return;
+        case ADS_VFP_SET_NULL: layout.SetNullFlag(field, pucRecord, flag != 0); return;
+        case ADS_VFP_SET_VARLENGTH: layout.SetFullLength(field, pucRecord, flag != 0); return;
+        case ADS_VFP_GET_VARLENGTH: flag = layout.IsFullLength(field, pucRecord) ? 1 : 0; return;
+        }
+        throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the option " + std::to_string(usOption)
+                                                   + " is not 1, 2, 3 or 4");
+    });
+}
+
+UNSIGNED32 AdsConvertStringToJulian(const char* pucDate, UNSIGNED16 usLen, DOUBLE* pdJulian)
+{
+    const char* function = "AdsConvertStringToJulian";
+    return ApiCall(function, [&] {
+        RequireArgument(pucDate != nullptr, function, "the date text is null");
+        Out(pdJulian, function, "the Julian day argument is null") =
+            JulianFromCompactText(std::string_view(pucDate, strnlen(pucDate, usLen)));
+    });
+}
+
+UNSIGNED32 AdsConvertJulianToString(DOUBLE dJulian, char* pucDate, UNSIGNED16* pusLen)
+{
+    const char* function = "AdsConvertJulianToString";
+    return ApiCall(function, [&] {
+        if (!(dJulian >= 0 && dJulian < 2147483647.0))
+            throw EngineError(AE_INVALID_DATE, std::string(function) + ": " + std::to_string(dJulian)
+                                                   + " is not a Julian day number");
+        CopyTextOut(CompactTextFromJulian(static_cast<int32_t>(std::floor(dJulian))), pucDate, pusLen, function);
+    });
 }

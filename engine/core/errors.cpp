@@ -24,9 +24,12 @@ void ForgetThreadLastError()
     tLastError = LastError{};
 }
 
-void ThrowNotYetSupported(const char* function)
+void ThrowNotYetSupported(const char* function, const char* detail)
 {
-    throw EngineError(AE_NOT_YET_SUPPORTED, std::string(function) + " is not yet supported by this engine");
+    std::string text = std::string(function) + " is not yet supported by this engine";
+    if (detail)
+        text += std::string(" ") + detail;
+    throw EngineError(AE_NOT_YET_SUPPORTED, text);
 }
 
 void RequireArgument(bool condition, const char* function, const char* what)

@@ -34,7 +34,9 @@ const LastError& ThreadLastError();
 void ForgetThreadLastError();
 
 // The refusal of a function that a later version of the engine implements.
-[[noreturn]] void ThrowNotYetSupported(const char* function);
+// `detail` says for what, when the function works otherwise ("for
+// statement parameters").
+[[noreturn]] void ThrowNotYetSupported(const char* function, const char* detail = nullptr);
 // Null-pointer and range checks of arguments, with the function's name.
 void RequireArgument(bool condition, const char* function, const char* what);
 

@@ -40,6 +40,9 @@ class HandleObject {
 public:
     virtual ~HandleObject() = default;
     virtual HandleKind Kind() const = 0;
+    // Releases what the object holds (files, locks, child objects) once its
+    // handle is gone; later calls through stale references must fail.
+    virtual void Close() {}
     ADSHANDLE Handle() const { return mHandle; }
 
 private:

@@ -1,0 +1,146 @@
+// A cursor: one open table (or, later, a query result) with a current
+// position, a pending edit and the per-cursor settings.
+//
+// Position invariants:
+// - The cursor is on a record (RecordNumber() in 1..count), before the first
+//   visible record (AtBOF) or after the last (AtEOF). At either end there is
+//   no current record and RecordNumber() is 0.
+// - AtBOF and AtEOF are both true exactly when the end was reached on a
+//   table with no visible record.
+// - Visible means not deleted, or deleted while deleted records are shown
+//   (ShowDeleted, process-wide). GotoRecord may stand on an invisible record.
+// - After GotoBOF, Skip(1) lands on the first visible record; after GotoEOF,
+//   Skip(-1) on the last; skipping past either end stops there.
+//
+// Edit invariants:
+// - The current record's image is read when the cursor arrives on it (and on
+//   Refresh). Field writes change a pending copy; WriteRecord stores it. Any
+//   move, refresh or close stores a pending edit first, so no change is lost;
+//   when that store fails the move does not happen and the edit stays.
+// - Every store takes the record lock for the time of the write unless the
+//   cursor already holds it or the table lock, so a record another user has
+//   locked is never overwritten.
+// - AppendRecord adds a blank record at once (so its number and
+//   autoincrement value are known) and stands on it with a pending edit;
+//   cancelling before the first store marks that record deleted.
+//
+// A cursor is used under its Mutex(): every exported function holds it for
+// the whole call.
+#pragma once
+
+#include "engine/core/handles.h"
+#include "engine/storage/table.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+bool ShowDeleted();
+void SetShowDeleted(bool shown);
+
+class Cursor : public HandleObject {
+public:
+    static constexpr HandleKind kPrimaryKind = HandleKind::Table;
+    static bool Accepts(HandleKind kind) { return kind == HandleKind::Table || kind == HandleKind::Cursor; }
+    HandleKind Kind() const override { return mKind; }
+
+    Cursor(HandleKind kind, std::unique_ptr<storage::Table> table, ADSHANDLE connection);
+    ~Cursor() override;
+
+    std::mutex& Mutex() { return mMutex; }
+    storage::Table& Table();
+    const storage::RecordLayout& Layout() const { return mTable->Layout(); }
+    ADSHANDLE ConnectionHandle() const { return mConnection; }
+    // The table's file name without its folder, for messages.
+    std::string TableName() const;
+
+    // Navigation.
+    void GotoTop();
+    void GotoBottom();
+    void GotoBOF();
+    void GotoEOF();
+    void Skip(int32_t count);
+    // Raises AE_INVALID_RECORD_NUMBER (and stands at the end) for a number
+    // that is not a record.
+    void GotoRecord(uint32_t recno);
+    bool AtBOF() const { return mBof; }
+    bool AtEOF() const { return mEof; }
+    bool HasCurrentRecord() const { return mPosition == Position::OnRecord; }
+    uint32_t RecordNumber() const { return HasCurrentRecord() ? mRecno : 0; }
+    bool IsCurrentVisible();
+    // Counts records; respectFilters hides deleted records when they are not shown.
+    uint32_t CountRecords(bool respectFilters) const;
+    // 1-based position of the current record among the visible ones.
+    uint32_t VisiblePosition() const;
+
+    // The current record's image (with the pending edit); AE_NO_CURRENT_RECORD
+    // at either end.
+    const uint8_t* CurrentImage() const;
+    // The pending copy, started from the current image when needed.
+    uint8_t* EditImage(const char* function);
+    bool HasPendingEdit() const { return mPending; }
+    void Refresh();
+
+    // Editing.
+    void WriteRecord();
+    void CancelUpdate();
+    void AppendRecord();
+    void DeleteRecord();
+    void RecallRecord();
+
+    // Field resolution: a 1-based number (cast into the pointer) or a name.
+    size_t FieldIndex(const char* field, const char* function) const;
+
+    // Collected chunks of an AdsSetBinary value, per field.
+    std::vector<uint8_t>& BinaryChunks(size_t field) { return mBinaryChunks[field]; }
+    void DropBinaryChunks(size_t field) { mBinaryChunks.erase(field); }
+
+    bool ExactComparison() const { return mExact; }
+    void SetExactComparison(bool exact) { mExact = exact; }
+    void SetCacheSize(uint16_t records) { mCacheSize = records; }
+
+    // Stores a pending edit and closes the table, under Mutex() (do not hold
+    // it when calling). The pending store failing leaves the cursor open and
+    // raises.
+    void Close() override;
+    bool IsClosed() const { return mTable == nullptr; }
+
+private:
+    enum class Position { BeforeFirst, OnRecord, AfterLast };
+
+    bool IsVisible(uint32_t recno) const;
+    // The nearest visible record from `from` going in `step` (+1/-1), or 0.
+    uint32_t NextVisible(int64_t from, int step) const;
+    bool AnyVisible() const;
+    void Arrive(uint32_t recno);
+    void StandAtEnd(Position end);
+    void StorePending();
+    template <class Write>
+    void WriteLocked(uint32_t recno, Write write);
+    void RequireRecord(const char* function) const;
+    void RequireWritable(const char* function) const;
+
+    HandleKind mKind;
+    std::unique_ptr<storage::Table> mTable;
+    ADSHANDLE mConnection;
+    std::mutex mMutex;
+
+    Position mPosition = Position::BeforeFirst;
+    uint32_t mRecno = 0;
+    bool mBof = true;
+    bool mEof = false;
+    std::vector<uint8_t> mImage;
+    std::vector<uint8_t> mEdit;
+    bool mPending = false;
+    bool mAppendedUnwritten = false;
+    std::map<size_t, std::vector<uint8_t>> mBinaryChunks;
+    bool mExact = false;
+    uint16_t mCacheSize = 0;
+};
+
+} // namespace engine

@@ -1,0 +1,47 @@
+// An SQL statement object and the table options a caller sets on it before
+// preparing. It belongs to a connection and is closed with it.
+//
+// Invariant: every option holds a value its setter accepted; a refused value
+// leaves the option as it was.
+#pragma once
+
+#include "engine/core/handles.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace engine {
+
+struct StatementOptions {
+    uint16_t lockType = ADS_PROPRIETARY_LOCKING;
+    std::string collation;
+    uint16_t checkRights = ADS_CHECKRIGHTS;
+    uint16_t readOnly = ADS_CURSOR_READONLY;
+    uint16_t tableType = ADS_DEFAULT_TABLE_TYPE;
+    uint16_t charType = ADS_ANSI;
+    uint16_t constrain = ADS_NO_CONSTRAIN;
+    uint16_t readColumns = ADS_READ_ALL_COLUMNS;
+    uint32_t timeout = 0;
+};
+
+class Statement : public HandleObject {
+public:
+    static constexpr HandleKind kPrimaryKind = HandleKind::Statement;
+    static bool Accepts(HandleKind kind) { return kind == HandleKind::Statement; }
+    HandleKind Kind() const override { return HandleKind::Statement; }
+
+    explicit Statement(ADSHANDLE connection) : mConnection(connection) {}
+    ADSHANDLE ConnectionHandle() const { return mConnection; }
+
+    std::mutex& Mutex() { return mMutex; }
+    // Guarded by Mutex().
+    StatementOptions& Options() { return mOptions; }
+
+private:
+    ADSHANDLE mConnection;
+    std::mutex mMutex;
+    StatementOptions mOptions;
+};
+
+} // namespace engine
