@@ -29,8 +29,8 @@ UNSIGNED32 FetchEngineLastError(EngineLastError& error)
     UNSIGNED16 length = kLastErrorBufferLength;
     const UNSIGNED32 result = ace::AdsGetLastError(&code, buffer, &length);
     if (result == AE_SUCCESS) {
-        // A failing call whose engine kept no last error still reports the
-        // failing call's code rather than a success.
+        // A failure the engine kept no last error for (another thread's, say)
+        // still reports the failing call's code, never a success.
         if (code != AE_SUCCESS)
             error.code = code;
         error.text = AnsiToString(QByteArray(buffer, qsizetype(strnlen(buffer, kLastErrorBufferLength))));
