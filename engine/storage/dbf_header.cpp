@@ -177,6 +177,19 @@ void ApplyLongCharacterRule(std::vector<RawDescriptor>& descriptors, uint32_t re
         }
 }
 
+// Some writers give every field a null bit at its position instead of
+// numbering only the nullable and variable-length fields. Nothing marks such
+// files, except when their _NullFlags is longer than the numbered bits need:
+// a writer of the usual layout never leaves a whole byte unused, so then the
+// bits are taken by position.
+bool UsesPositionalNullBits(const std::vector<FieldDesc>& fields, uint32_t bits, uint32_t nullFlagsLength)
+{
+    bool variable = std::any_of(fields.begin(), fields.end(), [](const FieldDesc& f) {
+        return f.type == ft::VarChar || f.type == ft::VarBinary;
+    });
+    return !variable && nullFlagsLength > (bits + 7) / 8 && nullFlagsLength * 8 >= fields.size();
+}
+
 CharType CharTypeFromMark(uint8_t mark, CharType fallback)
 {
     switch (mark) {
@@ -259,6 +272,9 @@ TableHeader ReadDbfHeader(const File& file, TableKind requested, CharType defaul
         uint32_t bits = AssignVfpFlagBits(fields);
         if (bits > nullFlagsLength * 8)
             Corrupt(file, "its _NullFlags field is too short for the nullable and variable-length fields.");
+        if (UsesPositionalNullBits(fields, bits, nullFlagsLength))
+            for (size_t i = 0; i < fields.size(); ++i)
+                fields[i].nullBit = fields[i].nullable ? int(i) : -1;
     }
     CheckRecordCount(file, size, headerLength, recordLength, count, 1);
 
@@ -381,7 +397,8 @@ std::vector<uint8_t> BuildDbfHeader(TableHeader& header)
     for (size_t i = 0; i < layout.Fields().size(); ++i) {
         const FieldDesc& f = layout.Fields()[i];
         uint8_t* p = &bytes[32 + kDescriptorSize * i];
-        uint8_t flags = 0;
+        // FoxPro writers mark binary memo columns (G, P) with 0x04 too.
+        uint8_t flags = layout.Kind() == TableKind::CDX && f.binary ? 0x04 : 0;
         if (vfp) {
             flags = uint8_t((f.nullable ? 0x02 : 0) | (f.binary ? 0x04 : 0));
             if (f.type == ft::AutoInc) {
