@@ -1,0 +1,2 @@
+object WinOutils: TWinOutils
+end
