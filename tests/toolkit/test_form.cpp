@@ -1,0 +1,214 @@
+// Forms read from a window definition, their handlers behind the error
+// guard, and the application's message loop.
+#include "keyinput.h"
+#include "qtprint.h"
+#include "testform.h"
+
+#include "../support/testsupport.h"
+#include "platform/sysutils.h"
+#include "toolkit/application.h"
+#include "toolkit/recordingpresenter.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FormTest : public ::testing::Test {
+protected:
+    FormTest() { scope.App().SetTitle(QStringLiteral("Restauration")); }
+    ~FormTest() override { TTestForm::sOnCreate = nullptr; }
+
+    TTestForm* CreateMainForm()
+    {
+        TTestForm* form = nullptr;
+        scope.App().CreateForm(form);
+        return form;
+    }
+
+    // Ends a loop that should have ended by itself, so a fault fails the
+    // test instead of hanging it.
+    void ArmSafetyStop()
+    {
+        QTimer::singleShot(10000, &timerContext, [this] {
+            safetyStopFired = true;
+            scope.App().Terminate();
+        });
+    }
+
+    TApplicationScope scope;
+    std::shared_ptr<TRecordingPresenter> recorder = std::make_shared<TRecordingPresenter>();
+    TPresenterScope presenterScope{recorder};
+    bool safetyStopFired = false;
+    QObject timerContext;   // cancels the safety stop with the test
+};
+
+TEST_F(FormTest, DefinitionBuildsTheFormItsControlsAndFields)
+{
+    TTestForm* form = CreateMainForm();
+    ASSERT_EQ(scope.App().MainForm(), form);
+
+    EXPECT_EQ(form->Name(), QStringLiteral("TestForm"));
+    EXPECT_EQ(form->Widget()->windowTitle(), QStringLiteral("R\u00e9cup\u00e9ration des tables"));
+    EXPECT_EQ(form->ClientWidth(), 420);
+    EXPECT_EQ(form->ClientHeight(), 160);
+    EXPECT_FALSE(form->Widget()->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->Widget()->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    ASSERT_TRUE(form->LabelAlias && form->EditSource && form->Browse && form->Alias && form->Quit);
+    EXPECT_EQ(form->Alias->Widget()->parentWidget(), form->Widget());
+    EXPECT_EQ(form->Alias->Widget()->geometry(), QRect(70, 12, 177, 21));
+    EXPECT_EQ(form->Alias->ItemCount(), 1);
+
+    // The bold label is the form's font made bold, and sized to its text.
+    const TFont* labelFont = form->LabelAlias->Font();
+    EXPECT_EQ(labelFont->Name(), form->Font()->Name());
+    EXPECT_EQ(labelFont->Height(), -11);
+    EXPECT_TRUE(labelFont->Style().Contains(fsBold));
+    EXPECT_TRUE(form->LabelAlias->Widget()->font().bold());
+    EXPECT_FALSE(form->EditSource->Font()->Style().Contains(fsBold)) << "the edit follows the form";
+    auto* label = static_cast<QLabel*>(form->LabelAlias->Widget());
+    EXPECT_EQ(label->text(), QStringLiteral("Alias :"));
+    EXPECT_EQ(form->LabelAlias->Width(), label->sizeHint().width());
+
+    // Tab goes by TabOrder, whatever the order of the definition.
+    EXPECT_EQ(form->Alias->TabOrder(), 0);
+    EXPECT_EQ(form->Quit->TabOrder(), 3);
+    std::vector<QWidget*> chain;
+    for (QWidget* w = form->Alias->Widget(); chain.size() < 4; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain.push_back(w);
+    EXPECT_EQ(chain, (std::vector<QWidget*>{form->Alias->Widget(), form->EditSource->Widget(),
+                                             form->Browse->Widget(), form->Quit->Widget()}));
+}
+
+TEST_F(FormTest, ScreenCentredWhenFirstShown)
+{
+    TTestForm* form = CreateMainForm();
+    form->Show();
+    QApplication::processEvents();
+    const QRect screen = form->Widget()->screen()->geometry();
+    const QRect frame = form->Widget()->frameGeometry();
+    EXPECT_EQ(frame.left(), screen.left() + (screen.width() - frame.width()) / 2);
+    EXPECT_EQ(frame.top(), screen.top() + (screen.height() - frame.height()) / 2);
+}
+
+TEST_F(FormTest, ExceptionInOnCreateReachesTheErrorBoxAndTheFormStillOpens)
+{
+    TTestForm::sOnCreate = [](TTestForm& form) {
+        form.EditSource->SetText(QStringLiteral("before the failure"));
+        throw Exception(QStringLiteral("Table introuvable"));
+    };
+    TTestForm* form = CreateMainForm();
+
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(scope.App().MainForm(), form);
+    EXPECT_EQ(recorder->ErrorTexts(), QStringList{QStringLiteral("Table introuvable.")});
+    EXPECT_EQ(recorder->Requests().front().caption, QStringLiteral("Restauration"));
+    EXPECT_EQ(form->EditSource->Text(), QStringLiteral("before the failure"));
+
+    form->Show();
+    EXPECT_TRUE(form->Widget()->isVisible());
+}
+
+TEST_F(FormTest, HandlerThatThrowsShowsTheBoxAndLaterEventsStillRun)
+{
+    TTestForm* form = CreateMainForm();
+    int browses = 0;
+    form->onBrowse = [&] {
+        if (++browses == 1)
+            throw EInOutError(QStringLiteral("Le dossier n'existe pas"), 2);
+    };
+    auto* button = static_cast<QPushButton*>(form->Browse->Widget());
+    button->click();
+    button->click();
+    EXPECT_EQ(browses, 2);
+    EXPECT_EQ(recorder->ErrorTexts(), QStringList{QStringLiteral("Le dossier n'existe pas.")});
+}
+
+TEST_F(FormTest, TerminateInsideOnCreateMakesRunReturnWithoutShowingTheForm)
+{
+    TTestForm::sOnCreate = [](TTestForm&) { Application->Terminate(); };
+    TTestForm* form = CreateMainForm();
+    EXPECT_TRUE(scope.App().Terminated());
+
+    ArmSafetyStop();
+    scope.App().Run();
+    EXPECT_FALSE(safetyStopFired);
+    EXPECT_FALSE(form->Widget()->isVisible());
+}
+
+TEST_F(FormTest, ClosingTheMainFormFromAHandlerEndsRun)
+{
+    TTestForm* form = CreateMainForm();
+    QTimer::singleShot(0, form->Widget(), [form] { static_cast<QPushButton*>(form->Quit->Widget())->click(); });
+    ArmSafetyStop();
+    scope.App().Run();
+    EXPECT_FALSE(safetyStopFired);
+    EXPECT_TRUE(scope.App().Terminated());
+}
+
+TEST_F(FormTest, EscapePressesTheCancelButtonAndEnterInAnEditDoesNot)
+{
+    TTestForm* form = CreateMainForm();
+    QStringList pressed;
+    form->onQuit = [&] { pressed.append(QStringLiteral("Quit")); };
+    form->onBrowse = [&] { pressed.append(QStringLiteral("Browse")); };
+    form->Show();
+
+    PressKey(form->EditSource->Widget(), Qt::Key_Return);
+    PressKey(form->EditSource->Widget(), Qt::Key_Escape);
+    PressKey(form->EditSource->Widget(), Qt::Key_Escape, QString(), Qt::ShiftModifier);
+    EXPECT_EQ(pressed, QStringList{QStringLiteral("Quit")});
+    EXPECT_EQ(form->ModalResult(), mrOk) << "the button's modal result went to the form";
+}
+
+TEST_F(FormTest, DropDownHandlersAreBoundFromTheDefinition)
+{
+    TTestForm* form = CreateMainForm();
+    form->Alias->Items()->Clear();
+    form->Alias->Items()->AddStrings(QStringList{"prod", "test"});
+    form->Alias->ApplyList();
+    form->Alias->SetItemIndex(1);
+    QStringList seen;
+    form->onKeyDown = [&](Word&, TShiftState) { form->Alias->DropDown(); };
+    form->onCloseUp = [&](bool) { seen.append(form->Alias->Text()); };
+    form->Show();
+
+    PressKey(form->Alias->Widget(), Qt::Key_Up);
+    EXPECT_TRUE(form->Alias->DroppedDown());
+    form->Alias->CloseUp();
+    QApplication::processEvents();
+    EXPECT_EQ(seen, QStringList{QStringLiteral("prod")});
+}
+
+TEST_F(FormTest, GrabbedScreenshotIsThePaintedForm)
+{
+    TTestForm* form = CreateMainForm();
+    form->Alias->Items()->Clear();
+    form->Alias->Items()->AddStrings(QStringList{"DATA_PROD", "DATA_TEST"});
+    form->Alias->ApplyList();
+    form->Alias->SetItemIndex(0);
+    form->EditSource->SetText(QStringLiteral("/srv/backup/WAUTOBACKUP/"));
+    form->Show();
+    QApplication::processEvents();
+
+    testsupport::TempFolder folder;
+    const QString file = folder.file(QStringLiteral("testform.png"));
+    ASSERT_TRUE(form->Grab().save(file, "PNG"));
+    if (const QByteArray keep = qgetenv("VARNEL_KEEP_SCREENSHOTS"); !keep.isEmpty())
+        form->Grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/testform.png"), "PNG");
+
+    const QImage image(file);
+    ASSERT_EQ(image.size(), QSize(420, 160));
+    // The background is the button face; the edit's inside is the window colour.
+    EXPECT_EQ(image.pixelColor(410, 100), ToQColor(clBtnFace));
+    EXPECT_EQ(image.pixelColor(200, 58), ToQColor(clWindow));
+}
+
+} // namespace

@@ -1,0 +1,208 @@
+// The control base classes: components that wrap a Qt widget.
+//
+// TControl owns its widget: the widget is created by the derived class's
+// constructor and deleted with the control (or earlier by Qt, with its
+// parent widget; the control then holds null and does nothing more). A
+// control's parent is a TWinControl: the form that owns it, or the enclosing
+// object of a window definition (SetParentComponent). Properties are kept in
+// the control (Visible is what the program asked for, not whether the window
+// is on screen) and pushed to the widget as they change.
+//
+// Font and colour follow the parent while ParentFont / ParentColor are true;
+// assigning the control's own Font clears ParentFont, as in window
+// definitions, where "Font.Style = [fsBold]" makes a bold copy of the form's
+// font.
+//
+// Events raised by the widget run through the error guard: an exception in
+// a handler reaches the error box, never Qt.
+#pragma once
+
+#include "framework/classes.h"
+#include "toolkit/font.h"
+#include "toolkit/graphics.h"
+#include "toolkit/keys.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TWinControl;
+class TForm;
+class TControlEventFilter;
+
+using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, QChar& Key)>;
+
+class TControl : public TComponent {
+    VARNEL_DECLARE_CLASS(TControl, TComponent)
+
+public:
+    ~TControl() override;
+
+    QWidget* Widget() const { return mWidget; }
+
+    TWinControl* Parent() const { return mParent; }
+    void SetParent(TWinControl* parent);
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* parent) override;
+    // The form this control stands on, through its parents; null if none.
+    TForm* ParentForm() const;
+
+    int Left() const { return mBounds.left(); }
+    void SetLeft(int value);
+    int Top() const { return mBounds.top(); }
+    void SetTop(int value);
+    int Width() const { return mBounds.width(); }
+    void SetWidth(int value);
+    int Height() const { return mBounds.height(); }
+    void SetHeight(int value);
+    void SetBounds(int left, int top, int width, int height);
+    virtual int ClientWidth() const { return Width(); }
+    virtual void SetClientWidth(int value) { SetWidth(value); }
+    virtual int ClientHeight() const { return Height(); }
+    virtual void SetClientHeight(int value) { SetHeight(value); }
+
+    // Caption and Text are the same text, as in the platform's controls.
+    QString Caption() const { return GetText(); }
+    void SetCaption(const QString& text) { SetText(text); }
+    QString Text() const { return GetText(); }
+    void SetText(const QString& text);
+
+    bool Enabled() const { return mEnabled; }
+    void SetEnabled(bool value);
+    bool Visible() const { return mVisible; }
+    virtual void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+
+    QString Hint() const { return mHint; }
+    void SetHint(const QString& hint);
+    bool ShowHint() const { return mShowHint; }
+    void SetShowHint(bool value);
+    bool ParentShowHint() const { return mParentShowHint; }
+    void SetParentShowHint(bool value) { mParentShowHint = value; }
+
+    TFont* Font() const { return mFont.get(); }
+    void SetFont(const TFont* font) { mFont->Assign(font); }
+    bool ParentFont() const { return mParentFont; }
+    void SetParentFont(bool value);
+    TColor Color() const { return mColor; }
+    void SetColor(TColor color);
+    bool ParentColor() const { return mParentColor; }
+    void SetParentColor(bool value);
+
+    // Paints the control and its children into an image (screenshots).
+    QPixmap Grab() const;
+
+    virtual void Click();
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+protected:
+    TControl(TComponent* owner, QWidget* widget, TColor defaultColor);
+
+    void Loaded() override;
+
+    // The text as the widget holds it; derived classes map it to their widget.
+    virtual QString GetText() const { return mText; }
+    virtual void ApplyText(const QString&) {}
+    virtual void ApplyFont();
+    virtual void ApplyColor();
+    // After text or font changed, outside loading (auto-sizing labels).
+    virtual void AdjustSize() {}
+
+    // Pushes the bounds to the widget; windows map them to their frame.
+    virtual void ApplyBounds();
+    const QRect& BoundsRect() const { return mBounds; }
+    // The widget moved or was resized by Qt (the operator, the window system).
+    void WidgetBoundsChanged(const QRect& bounds) { mBounds = bounds; }
+
+    // The parent's font or colour changed.
+    void ParentFontChanged();
+    void ParentColorChanged();
+    TColor DefaultColor() const { return mDefaultColor; }
+
+private:
+    friend class TWinControl;
+    friend class TControlEventFilter;
+    void ApplyHint();
+    void FontChanged();
+
+    QPointer<QWidget> mWidget;
+    TWinControl* mParent = nullptr;
+    QRect mBounds;
+    QString mText;
+    bool mEnabled = true;
+    bool mVisible = true;
+    QString mHint;
+    bool mShowHint = false;
+    bool mParentShowHint = true;
+    std::unique_ptr<TFont> mFont;
+    bool mParentFont = true;
+    bool mSettingParentFont = false;
+    TColor mColor;
+    TColor mDefaultColor;
+    bool mParentColor = false;
+    TControlEventFilter* mEvents = nullptr;
+};
+
+// A control that can hold the focus and other controls.
+class TWinControl : public TControl {
+    VARNEL_DECLARE_CLASS(TWinControl, TControl)
+
+public:
+    ~TWinControl() override;
+
+    // The widget that children are placed in (the control's own widget).
+    virtual QWidget* ClientWidget() const { return Widget(); }
+
+    int ControlCount() const { return int(mControls.size()); }
+    TControl* Controls(int index) const { return mControls.at(size_t(index)); }
+
+    // Position in the parent's Tab sequence (0 first); -1 without a parent.
+    // Setting it moves the control there and renumbers the others, as
+    // window definitions expect.
+    int TabOrder() const;
+    void SetTabOrder(int order);
+    bool TabStop() const { return mTabStop; }
+    void SetTabStop(bool value);
+
+    bool Focused() const;
+    bool CanFocus() const;
+    void SetFocus();
+
+    // A dialog key (Enter or Esc without modifiers) that the focused control
+    // did not use, offered to every control of the form; true when one took
+    // it (a default or cancel button clicking itself).
+    virtual bool DialogKey(Word key);
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+protected:
+    TWinControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool tabStop);
+    void Loaded() override;
+
+    // The Qt focus policy for TabStop.
+    virtual void ApplyTabStop();
+
+private:
+    friend class TControl;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    // Rebuilds Qt's focus chain from the Tab sequence.
+    void UpdateTabChain();
+
+    std::vector<TControl*> mControls;
+    std::vector<TWinControl*> mTabList;
+    int mPendingTabOrder = -1;   // read from a definition, placed after loading
+    bool mTabStop;
+};

@@ -1,0 +1,31 @@
+// A presenter that shows nothing: it keeps every request it receives, in
+// order, and answers at once. Programs driven without an operator (tests, the
+// headless demo) install it to read the exact texts the tool shows.
+//
+// Answers come from the queue filled by QueueAnswer, one per request; with
+// the queue empty a box is answered with OK when it offers OK, otherwise with
+// its first button (Yes before No, ...).
+#pragma once
+
+#include "toolkit/presenter.h"
+
+#include <QList>
+#include <deque>
+
+class TRecordingPresenter : public TPresenter {
+public:
+    TModalResult MessageBox(const TMessageRequest& request) override;
+
+    void QueueAnswer(TModalResult answer) { mAnswers.push_back(answer); }
+
+    const QList<TMessageRequest>& Requests() const { return mRequests; }
+    // Texts of the error boxes only, in order.
+    QStringList ErrorTexts() const;
+    // Texts of the message boxes (not error boxes), in order.
+    QStringList MessageTexts() const;
+    void Clear() { mRequests.clear(); }
+
+private:
+    QList<TMessageRequest> mRequests;
+    std::deque<TModalResult> mAnswers;
+};
