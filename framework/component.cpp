@@ -208,11 +208,17 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
     }
 }
 
-// A published reference to a removed component would dangle: clear it.
+// A published reference to a removed component would dangle: clear it. This
+// runs inside destructors, where an exception would end the process, so a
+// setter that refuses is left as it is.
 void TComponent::ClearReferencesTo(TComponent* component) {
     for (const TPropInfo* prop : ClassType()->Properties()) {
         if (prop->Kind() != TPropKind::Component || prop->IsReadOnly()) continue;
-        if (prop->GetReference(this) == component) prop->SetReference(this, nullptr);
+        if (prop->GetReference(this) != component) continue;
+        try {
+            prop->SetReference(this, nullptr);
+        } catch (...) {
+        }
     }
 }
 

@@ -152,7 +152,10 @@ public:
     TPersistent* GetObject(const TObject* instance) const;
 
     // Component kind. SetReference raises EPropertyError when `target` is
-    // not of the property's class.
+    // not of the property's class, and asks `target` for a free
+    // notification, so that the reference is cleared (the setter called
+    // with nullptr) when the target goes. A setter called from code does
+    // that itself (TComponent::FreeNotification) for targets of other owners.
     TComponent* GetReference(const TObject* instance) const;
     void SetReference(TObject* instance, TComponent* target) const;
 

@@ -41,6 +41,7 @@ VARNEL_PUBLISH(TTestWidget, c) {
     c.prop("Active", &TTestWidget::Active, &TTestWidget::SetActive).def(false).stored(&TTestWidget::StoreActive);
     c.prop("StoreActive", &TTestWidget::StoreActive, &TTestWidget::SetStoreActive).def(true);
     c.prop("ItemCount", &TTestWidget::ItemCount);
+    c.prop("ServerName", &TTestWidget::ServerName);
     c.sub("Lines", &TTestWidget::Lines);
     c.sub("Font", &TTestWidget::Font);
     c.sub("Items", &TTestWidget::Items);
@@ -60,6 +61,8 @@ TTestWidget::~TTestWidget() {
     if (mBuddy) entry += QStringLiteral(" (still has its buddy)");
     EventLog().append(entry);
 }
+
+QString TTestWidget::ServerName() const { throw EDatabaseError(QStringLiteral("not connected")); }
 
 void TTestWidget::Loaded() {
     TComponent::Loaded();

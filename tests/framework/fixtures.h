@@ -2,6 +2,7 @@
 // the component-model and streaming tests.
 #pragma once
 
+#include "framework/dberror.h"
 #include "framework/streaming.h"
 #include "framework/typinfo.h"
 
@@ -93,6 +94,9 @@ public:
     bool StoreActive() const { return mStoreActive; }
     void SetStoreActive(bool v) { mStoreActive = v; }
     int ItemCount() const { return mItems.Count(); }
+    // Published read-only and unreadable at run time, like a server name
+    // asked of a closed connection: no property walk may call it.
+    QString ServerName() const;
 
     TStringList* Lines() { return &mLines; }
     TTestFont* Font() { return &mFont; }
