@@ -81,6 +81,7 @@ void TTestWidget::NameChanged(const QString& oldName, const QString& newName) {
 // collection, always. "WaitCursor": read and dropped, for old definitions.
 void TTestWidget::DefineProperties(TFiler& filer) {
     TComponent::DefineProperties(filer);
+    if (!filer.IsReading()) mStateWhenWritten = ComponentState();
     filer.DefineBinaryProperty(
         QStringLiteral("Data"), [this](const QByteArray& bytes) { mData = bytes; }, [this] { return mData; },
         !mData.isEmpty());

@@ -72,7 +72,10 @@ public:
     ~TTestWidget() override;
 
     QString Caption() const { return mCaption; }
-    void SetCaption(const QString& v) { mCaption = v; }
+    void SetCaption(const QString& v) {
+        mCaption = v;
+        mStateAtCaption = ComponentState();
+    }
     int Width() const { return mWidth; }
     void SetWidth(int v) { mWidth = v; }
     bool Visible() const { return mVisible; }
@@ -119,6 +122,9 @@ public:
     int OwnerCountAtLoaded() const { return mOwnerCountAtLoaded; }
     QString BuddyAtLoaded() const { return mBuddyAtLoaded; }
     bool LoadingInsideLoaded() const { return mLoadingInsideLoaded; }
+    // The state seen by the last SetCaption and by the last writer's visit.
+    TComponentState StateAtCaption() const { return mStateAtCaption; }
+    TComponentState StateWhenWritten() const { return mStateWhenWritten; }
 
     TComponent* GetParentComponent() const override { return mParent; }
     void SetParentComponent(TComponent* parent) override { mParent = parent; }
@@ -154,6 +160,8 @@ private:
     int mOwnerCountAtLoaded = -1;
     QString mBuddyAtLoaded;
     bool mLoadingInsideLoaded = false;
+    TComponentState mStateAtCaption;
+    TComponentState mStateWhenWritten;
 };
 
 class TTestForm : public TComponent {

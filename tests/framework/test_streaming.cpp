@@ -124,6 +124,11 @@ TEST_F(StreamingTest, WritingGivesTheCanonicalTextBackAndReadingItAgainChangesNo
     TTestForm second(nullptr);
     ReadRootComponent(written, &second);
     EXPECT_EQ(WriteComponent(&second), canonical);
+
+    // The states the components went through on the way.
+    EXPECT_EQ(first.Button1->StateAtCaption(), TComponentState({csLoading, csReading}));
+    EXPECT_EQ(first.Button1->StateWhenWritten(), TComponentState({csWriting}));
+    EXPECT_TRUE(first.Button1->ComponentState().Empty());
 }
 
 TEST_F(StreamingTest, DefaultsAndStoredWhenAreHonouredByTheWriter) {
