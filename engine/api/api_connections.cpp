@@ -1,5 +1,6 @@
 #include "engine/api/api.h"
 #include "engine/core/connection.h"
+#include "engine/core/table_search.h"
 
 #include <chrono>
 #include <cstdio>
@@ -70,6 +71,60 @@ UNSIGNED32 CommTypeNumber(const std::string& commType)
     if (commType == "UDP_IP")
         return 2;
     return commType == "IPX" ? 3 : 0;
+}
+
+} // namespace
+
+namespace {
+
+[[noreturn]] void ThrowNoMoreFiles(const std::string& mask, const char* function)
+{
+    throw EngineError(AE_NO_FILE_FOUND, std::string(function) + ": no further file matches " + mask);
+}
+
+// Hands out the search's next name (and, for the 62 forms, an empty link
+// name: free tables belong to no linked dictionary). A name that does not fit
+// the buffer stays the next one.
+void HandOutNext(TableSearch& search, char* linkName, UNSIGNED16* linkLength, char* fileName, UNSIGNED16* fileLength,
+                 const char* function)
+{
+    std::optional<std::string> next = search.Peek();
+    if (!next)
+        ThrowNoMoreFiles(search.Mask(), function);
+    if (linkLength != nullptr)
+        CopyTextOut("", linkName, linkLength, function);
+    CopyTextOut(*next, fileName, fileLength, function);
+    search.Advance();
+}
+
+UNSIGNED32 StartSearch(const char* function, ADSHANDLE hConnect, const char* pucFileMask, char* linkName,
+                       UNSIGNED16* linkLength, char* fileName, UNSIGNED16* fileLength, ADSHANDLE* phFindHandle)
+{
+    return ApiCall(function, [&] {
+        std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
+        ADSHANDLE& out = Out(phFindHandle, function, "the search handle argument is null");
+        std::string mask = pucFileMask ? pucFileMask : "";
+        if (mask.empty())
+            mask = connection->DefaultTableType() == ADS_ADT ? "*.adt" : "*.dbf";
+        auto search = std::make_shared<TableSearch>(hConnect, connection->Folder(), mask);
+        if (!search->Peek())
+            throw EngineError(AE_NO_FILE_FOUND, std::string(function) + ": no file matches " + mask);
+        HandOutNext(*search, linkName, linkLength, fileName, fileLength, function);
+        out = HandleRegistry::Instance().Register(search);
+        connection->Adopt(out);
+    });
+}
+
+UNSIGNED32 ContinueSearch(const char* function, ADSHANDLE hConnect, ADSHANDLE hFindHandle, char* linkName,
+                          UNSIGNED16* linkLength, char* fileName, UNSIGNED16* fileLength)
+{
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        std::shared_ptr<TableSearch> search = LookUp<TableSearch>(hFindHandle, function);
+        RequireArgument(search->ConnectionHandle() == hConnect, function, "the search belongs to another connection");
+        std::lock_guard<std::mutex> lock(search->Mutex());
+        HandOutNext(*search, linkName, linkLength, fileName, fileLength, function);
+    });
 }
 
 } // namespace
@@ -279,27 +334,35 @@ UNSIGNED32 AdsGetActiveLinkInfo(ADSHANDLE /*hConnect*/, UNSIGNED16 /*usLinkNum*/
     return NotYetSupported("AdsGetActiveLinkInfo");
 }
 
-UNSIGNED32 AdsFindFirstTable(ADSHANDLE /*hConnect*/, const char* /*pucFileMask*/, char* /*pucFirstFile*/, UNSIGNED16* /*pusFileLen*/, ADSHANDLE* /*phFindHandle*/)
+UNSIGNED32 AdsFindFirstTable(ADSHANDLE hConnect, const char* pucFileMask, char* pucFirstFile, UNSIGNED16* pusFileLen, ADSHANDLE* phFindHandle)
 {
-    return NotYetSupported("AdsFindFirstTable");
+    return StartSearch("AdsFindFirstTable", hConnect, pucFileMask, nullptr, nullptr, pucFirstFile, pusFileLen,
+                       phFindHandle);
 }
 
-UNSIGNED32 AdsFindNextTable(ADSHANDLE /*hConnect*/, ADSHANDLE /*hFindHandle*/, char* /*pucFileName*/, UNSIGNED16* /*pusFileLen*/)
+UNSIGNED32 AdsFindNextTable(ADSHANDLE hConnect, ADSHANDLE hFindHandle, char* pucFileName, UNSIGNED16* pusFileLen)
 {
-    return NotYetSupported("AdsFindNextTable");
+    return ContinueSearch("AdsFindNextTable", hConnect, hFindHandle, nullptr, nullptr, pucFileName, pusFileLen);
 }
 
-UNSIGNED32 AdsFindFirstTable62(ADSHANDLE /*hConnect*/, const char* /*pucFileMask*/, char* /*pucFirstDD*/, UNSIGNED16* /*pusDDLen*/, char* /*pucFirstFile*/, UNSIGNED16* /*pusFileLen*/, ADSHANDLE* /*phFindHandle*/)
+UNSIGNED32 AdsFindFirstTable62(ADSHANDLE hConnect, const char* pucFileMask, char* pucFirstDD, UNSIGNED16* pusDDLen, char* pucFirstFile, UNSIGNED16* pusFileLen, ADSHANDLE* phFindHandle)
 {
-    return NotYetSupported("AdsFindFirstTable62");
+    return StartSearch("AdsFindFirstTable62", hConnect, pucFileMask, pucFirstDD, pusDDLen, pucFirstFile, pusFileLen,
+                       phFindHandle);
 }
 
-UNSIGNED32 AdsFindNextTable62(ADSHANDLE /*hConnect*/, ADSHANDLE /*hFindHandle*/, char* /*pucDDName*/, UNSIGNED16* /*pusDDLen*/, char* /*pucFileName*/, UNSIGNED16* /*pusFileLen*/)
+UNSIGNED32 AdsFindNextTable62(ADSHANDLE hConnect, ADSHANDLE hFindHandle, char* pucDDName, UNSIGNED16* pusDDLen, char* pucFileName, UNSIGNED16* pusFileLen)
 {
-    return NotYetSupported("AdsFindNextTable62");
+    return ContinueSearch("AdsFindNextTable62", hConnect, hFindHandle, pucDDName, pusDDLen, pucFileName, pusFileLen);
 }
 
-UNSIGNED32 AdsFindClose(ADSHANDLE /*hConnect*/, ADSHANDLE /*hFindHandle*/)
+UNSIGNED32 AdsFindClose(ADSHANDLE hConnect, ADSHANDLE hFindHandle)
 {
-    return NotYetSupported("AdsFindClose");
+    const char* function = "AdsFindClose";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
+        std::shared_ptr<TableSearch> search = LookUp<TableSearch>(hFindHandle, function);
+        connection->Forget(hFindHandle);
+        ReleaseAndClose(hFindHandle);
+    });
 }

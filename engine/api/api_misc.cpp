@@ -1,41 +1,65 @@
 #include "engine/api/api.h"
+#include "engine/core/callbacks.h"
+#include "engine/core/connection.h"
+#include "engine/storage/file_io.h"
 
 using namespace engine;
 
-UNSIGNED32 AdsRegisterCallbackFunction(ADS_CALLBACK_FUNCTION /*pfn*/, UNSIGNED32 /*ulCallbackID*/)
+UNSIGNED32 AdsRegisterCallbackFunction(ADS_CALLBACK_FUNCTION pfn, UNSIGNED32 ulCallbackID)
 {
-    return NotYetSupported("AdsRegisterCallbackFunction");
+    const char* function = "AdsRegisterCallbackFunction";
+    return ApiCall(function, [&] {
+        RequireArgument(pfn != nullptr, function, "the callback is null");
+        RegisterCallback(pfn, ulCallbackID);
+    });
 }
 
-UNSIGNED32 AdsRegisterCallbackFunction101(ADS_CALLBACK_FUNCTION101 /*pfn*/, UNSIGNED64 /*qCallbackID*/)
+UNSIGNED32 AdsRegisterCallbackFunction101(ADS_CALLBACK_FUNCTION101 pfn, UNSIGNED64 qCallbackID)
 {
-    return NotYetSupported("AdsRegisterCallbackFunction101");
+    const char* function = "AdsRegisterCallbackFunction101";
+    return ApiCall(function, [&] {
+        RequireArgument(pfn != nullptr, function, "the callback is null");
+        RegisterCallback101(pfn, qCallbackID);
+    });
 }
 
 UNSIGNED32 AdsClearCallbackFunction(void)
 {
-    return NotYetSupported("AdsClearCallbackFunction");
+    ClearCallback();
+    return AE_SUCCESS;
 }
 
-UNSIGNED32 AdsRegisterProgressCallback(ADS_PROGRESS_CALLBACK /*pfn*/)
+UNSIGNED32 AdsRegisterProgressCallback(ADS_PROGRESS_CALLBACK pfn)
 {
-    return NotYetSupported("AdsRegisterProgressCallback");
+    const char* function = "AdsRegisterProgressCallback";
+    return ApiCall(function, [&] {
+        RequireArgument(pfn != nullptr, function, "the callback is null");
+        RegisterProgressCallback(pfn);
+    });
 }
 
 UNSIGNED32 AdsClearProgressCallback(void)
 {
-    return NotYetSupported("AdsClearProgressCallback");
+    ClearProgressCallback();
+    return AE_SUCCESS;
 }
 
-UNSIGNED32 AdsRegisterSQLAbortFunc(ADS_SQL_ABORT_FUNC /*pfn*/)
+UNSIGNED32 AdsRegisterSQLAbortFunc(ADS_SQL_ABORT_FUNC pfn)
 {
-    return NotYetSupported("AdsRegisterSQLAbortFunc");
+    const char* function = "AdsRegisterSQLAbortFunc";
+    return ApiCall(function, [&] {
+        RequireArgument(pfn != nullptr, function, "the callback is null");
+        RegisterSqlAbort(pfn);
+    });
 }
 
 UNSIGNED32 AdsClearSQLAbortFunc(void)
 {
-    return NotYetSupported("AdsClearSQLAbortFunc");
+    ClearSqlAbort();
+    return AE_SUCCESS;
 }
+
+// The local server runs inside this process: it is loaded whenever asked.
 
 UNSIGNED32 AdsThreadExit(void)
 {
@@ -43,14 +67,25 @@ UNSIGNED32 AdsThreadExit(void)
     return AE_SUCCESS;
 }
 
-UNSIGNED32 AdsIsServerLoaded(const char* /*pucServer*/, UNSIGNED16* /*pbLoaded*/)
+UNSIGNED32 AdsIsServerLoaded(const char* pucServer, UNSIGNED16* pbLoaded)
 {
-    return NotYetSupported("AdsIsServerLoaded");
+    const char* function = "AdsIsServerLoaded";
+    return ApiCall(function, [&] {
+        RequireArgument(pucServer != nullptr, function, "the server name is null");
+        Out(pbLoaded, function, "the flag argument is null") = 1;
+    });
 }
 
-UNSIGNED32 AdsCheckExistence(ADSHANDLE /*hConnect*/, const char* /*pucFileName*/, UNSIGNED16* /*pbExists*/)
+UNSIGNED32 AdsCheckExistence(ADSHANDLE hConnect, const char* pucFileName, UNSIGNED16* pbExists)
 {
-    return NotYetSupported("AdsCheckExistence");
+    const char* function = "AdsCheckExistence";
+    return ApiCall(function, [&] {
+        std::string name = TextArgument(pucFileName, function, "the file name is null");
+        RequireArgument(!name.empty(), function, "the file name is empty");
+        std::string path = hConnect == 0 ? name : LookUp<Connection>(hConnect, function)->TablePath(name);
+        std::string resolved = storage::ResolvePathCase(storage::FileSystemName(path));
+        Out(pbExists, function, "the flag argument is null") = storage::FileExists(resolved) ? 1 : 0;
+    });
 }
 
 UNSIGNED32 AdsGetVersion(UNSIGNED32* pulMajor, UNSIGNED32* pulMinor, char* pucLetter, char* pucDesc, UNSIGNED16* pusDescLen)

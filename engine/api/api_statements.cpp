@@ -2,6 +2,9 @@
 #include "engine/core/connection.h"
 #include "engine/core/statement.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 using namespace engine;
 
 namespace {
@@ -26,9 +29,14 @@ std::string NotOneOf(unsigned value, const char* choices)
     return std::to_string(value) + " is not one of " + choices;
 }
 
-bool IsTableType(unsigned value)
+// Sets a 16-bit option that takes one of a few values.
+UNSIGNED32 SetChoice(const char* function, ADSHANDLE hStatement, UNSIGNED16 value,
+                     std::initializer_list<UNSIGNED16> allowed, const char* choices,
+                     uint16_t StatementOptions::*option)
 {
-    return value >= ADS_NTX && value <= ADS_VFP;
+    bool accepted = std::find(allowed.begin(), allowed.end(), value) != allowed.end();
+    return SetStatementOption(function, hStatement, accepted, NotOneOf(value, choices),
+                              [&](StatementOptions& o) { o.*option = value; });
 }
 
 } // namespace
@@ -160,9 +168,9 @@ UNSIGNED32 AdsGetTableCollation(ADSHANDLE hTable, char* pucCollation, UNSIGNED16
 
 UNSIGNED32 AdsStmtSetTableLockType(ADSHANDLE hStatement, UNSIGNED16 usLockType)
 {
-    return SetStatementOption("AdsStmtSetTableLockType", hStatement, usLockType <= ADS_PROPRIETARY_LOCKING,
-                              NotOneOf(usLockType, "0 (compatible) and 1 (proprietary)"),
-                              [&](StatementOptions& o) { o.lockType = usLockType; });
+    return SetChoice("AdsStmtSetTableLockType", hStatement, usLockType,
+                     {ADS_COMPATIBLE_LOCKING, ADS_PROPRIETARY_LOCKING}, "0 (compatible) and 1 (proprietary)",
+                     &StatementOptions::lockType);
 }
 
 UNSIGNED32 AdsStmtSetTableCollation(ADSHANDLE hStatement, const char* pucCollation)
@@ -174,25 +182,20 @@ UNSIGNED32 AdsStmtSetTableCollation(ADSHANDLE hStatement, const char* pucCollati
 
 UNSIGNED32 AdsStmtSetTableRights(ADSHANDLE hStatement, UNSIGNED16 usCheckRights)
 {
-    return SetStatementOption("AdsStmtSetTableRights", hStatement,
-                              usCheckRights == ADS_CHECKRIGHTS || usCheckRights == ADS_IGNORERIGHTS,
-                              NotOneOf(usCheckRights, "1 (check) and 2 (ignore)"),
-                              [&](StatementOptions& o) { o.checkRights = usCheckRights; });
+    return SetChoice("AdsStmtSetTableRights", hStatement, usCheckRights, {ADS_CHECKRIGHTS, ADS_IGNORERIGHTS},
+                     "1 (check) and 2 (ignore)", &StatementOptions::checkRights);
 }
 
 UNSIGNED32 AdsStmtSetTableReadOnly(ADSHANDLE hStatement, UNSIGNED16 usReadOnly)
 {
-    return SetStatementOption("AdsStmtSetTableReadOnly", hStatement,
-                              usReadOnly == ADS_CURSOR_READONLY || usReadOnly == ADS_CURSOR_READWRITE,
-                              NotOneOf(usReadOnly, "1 (read-only) and 2 (live)"),
-                              [&](StatementOptions& o) { o.readOnly = usReadOnly; });
+    return SetChoice("AdsStmtSetTableReadOnly", hStatement, usReadOnly, {ADS_CURSOR_READONLY, ADS_CURSOR_READWRITE},
+                     "1 (read-only) and 2 (live)", &StatementOptions::readOnly);
 }
 
 UNSIGNED32 AdsStmtSetTableType(ADSHANDLE hStatement, UNSIGNED16 usTableType)
 {
-    return SetStatementOption("AdsStmtSetTableType", hStatement, IsTableType(usTableType),
-                              NotOneOf(usTableType, "1 (NTX), 2 (CDX), 3 (ADT) and 4 (VFP)"),
-                              [&](StatementOptions& o) { o.tableType = usTableType; });
+    return SetChoice("AdsStmtSetTableType", hStatement, usTableType, {ADS_NTX, ADS_CDX, ADS_ADT, ADS_VFP},
+                     "1 (NTX), 2 (CDX), 3 (ADT) and 4 (VFP)", &StatementOptions::tableType);
 }
 
 UNSIGNED32 AdsStmtSetTableCharType(ADSHANDLE hStatement, UNSIGNED16 usCharType)
@@ -205,18 +208,15 @@ UNSIGNED32 AdsStmtSetTableCharType(ADSHANDLE hStatement, UNSIGNED16 usCharType)
 
 UNSIGNED32 AdsStmtConstrainUpdates(ADSHANDLE hStatement, UNSIGNED16 usConstrain)
 {
-    return SetStatementOption("AdsStmtConstrainUpdates", hStatement,
-                              usConstrain == ADS_CONSTRAIN || usConstrain == ADS_NO_CONSTRAIN,
-                              NotOneOf(usConstrain, "1 (constrain) and 2 (do not)"),
-                              [&](StatementOptions& o) { o.constrain = usConstrain; });
+    return SetChoice("AdsStmtConstrainUpdates", hStatement, usConstrain, {ADS_CONSTRAIN, ADS_NO_CONSTRAIN},
+                     "1 (constrain) and 2 (do not)", &StatementOptions::constrain);
 }
 
 UNSIGNED32 AdsStmtReadAllColumns(ADSHANDLE hStatement, UNSIGNED16 usReadColumns)
 {
-    return SetStatementOption("AdsStmtReadAllColumns", hStatement,
-                              usReadColumns == ADS_READ_ALL_COLUMNS || usReadColumns == ADS_READ_SELECT_COLUMNS,
-                              NotOneOf(usReadColumns, "1 (all columns) and 2 (selected ones)"),
-                              [&](StatementOptions& o) { o.readColumns = usReadColumns; });
+    return SetChoice("AdsStmtReadAllColumns", hStatement, usReadColumns,
+                     {ADS_READ_ALL_COLUMNS, ADS_READ_SELECT_COLUMNS}, "1 (all columns) and 2 (selected ones)",
+                     &StatementOptions::readColumns);
 }
 
 UNSIGNED32 AdsStmtEnableEncryption(ADSHANDLE /*hStatement*/, const char* /*pucPassword*/)

@@ -27,14 +27,31 @@ UNSIGNED32 OpenTable(const char* function, ADSHANDLE hConnect, const char* pucNa
     });
 }
 
-UNSIGNED8 ColumnPermissions(const Cursor& cursor, size_t field)
+UNSIGNED8 ColumnPermissions(Cursor& cursor, size_t field)
 {
     UNSIGNED8 permissions = ADS_PERMISSION_READ;
     uint16_t type = cursor.Layout().Field(field).type;
     bool maintained = type == storage::ft::AutoInc || type == storage::ft::ModTime;
-    if (!const_cast<Cursor&>(cursor).Table().IsReadOnly() && !maintained)
+    if (!cursor.Table().IsReadOnly() && !maintained)
         permissions |= ADS_PERMISSION_UPDATE | ADS_PERMISSION_INSERT;
     return permissions;
+}
+
+// Lengths of Unicode columns count characters (UTF-16 units).
+UNSIGNED32 LengthInUnits(const storage::FieldDesc& desc)
+{
+    bool inCharacters = desc.type == storage::ft::NChar || desc.type == storage::ft::NVarChar;
+    return inCharacters ? desc.length / 2 : desc.length;
+}
+
+// The functions that answer one property of one column.
+template <class T, class Read>
+UNSIGNED32 ReadColumn(const char* function, ADSHANDLE hTable, ADSFIELD_ID field, T* out, const char* what, Read read)
+{
+    return WithField(function, hTable, field, [&](Cursor& cursor, size_t index) {
+        RequireArgument(out != nullptr, function, (std::string("the ") + what + " argument is null").c_str());
+        *out = static_cast<T>(read(cursor, index));
+    });
 }
 
 // Fills a caller's record buffer with the blank image of the table.
@@ -147,28 +164,20 @@ UNSIGNED32 AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16* pusCount)
 
 UNSIGNED32 AdsGetFieldType(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pusType)
 {
-    const char* function = "AdsGetFieldType";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        Out(pusType, function, "the type argument is null") = cursor.Layout().Field(field).type;
-    });
+    return ReadColumn("AdsGetFieldType", hTable, pucFldName, pusType, "type",
+                      [](Cursor& cursor, size_t field) { return cursor.Layout().Field(field).type; });
 }
 
 UNSIGNED32 AdsGetFieldLength(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED32* pulLength)
 {
-    const char* function = "AdsGetFieldLength";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        const storage::FieldDesc& desc = cursor.Layout().Field(field);
-        bool inCharacters = desc.type == storage::ft::NChar || desc.type == storage::ft::NVarChar;
-        Out(pulLength, function, "the length argument is null") = inCharacters ? desc.length / 2 : desc.length;
-    });
+    return ReadColumn("AdsGetFieldLength", hTable, pucFldName, pulLength, "length",
+                      [](Cursor& cursor, size_t field) { return LengthInUnits(cursor.Layout().Field(field)); });
 }
 
 UNSIGNED32 AdsGetFieldDecimals(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pusDecimals)
 {
-    const char* function = "AdsGetFieldDecimals";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        Out(pusDecimals, function, "the decimals argument is null") = cursor.Layout().Field(field).decimals;
-    });
+    return ReadColumn("AdsGetFieldDecimals", hTable, pucFldName, pusDecimals, "decimals",
+                      [](Cursor& cursor, size_t field) { return cursor.Layout().Field(field).decimals; });
 }
 
 UNSIGNED32 AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, char* pucName, UNSIGNED16* pusBufLen)
@@ -182,26 +191,20 @@ UNSIGNED32 AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, char* pucName, UN
 
 UNSIGNED32 AdsGetFieldOffset(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED32* pulOffset)
 {
-    const char* function = "AdsGetFieldOffset";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        Out(pulOffset, function, "the offset argument is null") = cursor.Layout().Field(field).offset;
-    });
+    return ReadColumn("AdsGetFieldOffset", hTable, pucFldName, pulOffset, "offset",
+                      [](Cursor& cursor, size_t field) { return cursor.Layout().Field(field).offset; });
 }
 
 UNSIGNED32 AdsIsNullable(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pbNullable)
 {
-    const char* function = "AdsIsNullable";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        Out(pbNullable, function, "the flag argument is null") = cursor.Layout().Field(field).nullable ? 1 : 0;
-    });
+    return ReadColumn("AdsIsNullable", hTable, pucFldName, pbNullable, "flag",
+                      [](Cursor& cursor, size_t field) { return UNSIGNED16(cursor.Layout().Field(field).nullable ? 1 : 0); });
 }
 
 UNSIGNED32 AdsGetColumnPermissions(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED8* pucPermissions)
 {
-    const char* function = "AdsGetColumnPermissions";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        Out(pucPermissions, function, "the permissions argument is null") = ColumnPermissions(cursor, field);
-    });
+    return ReadColumn("AdsGetColumnPermissions", hTable, pucFldName, pucPermissions, "permissions",
+                      [](Cursor& cursor, size_t field) { return ColumnPermissions(cursor, field); });
 }
 
 UNSIGNED32 AdsGetRecord(ADSHANDLE hTable, UNSIGNED8* pucRec, UNSIGNED32* pulLen)
@@ -216,18 +219,14 @@ UNSIGNED32 AdsGetRecord(ADSHANDLE hTable, UNSIGNED8* pucRec, UNSIGNED32* pulLen)
 
 UNSIGNED32 AdsIsEmpty(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pbEmpty)
 {
-    const char* function = "AdsIsEmpty";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        Out(pbEmpty, function, "the flag argument is null") = cursor.Layout().IsEmpty(field, cursor.CurrentImage()) ? 1 : 0;
-    });
+    return ReadColumn("AdsIsEmpty", hTable, pucFldName, pbEmpty, "flag",
+                      [](Cursor& cursor, size_t field) { return UNSIGNED16(cursor.Layout().IsEmpty(field, cursor.CurrentImage()) ? 1 : 0); });
 }
 
 UNSIGNED32 AdsIsNull(ADSHANDLE hTable, ADSFIELD_ID pucFldName, UNSIGNED16* pbNull)
 {
-    const char* function = "AdsIsNull";
-    return WithField(function, hTable, pucFldName, [&](Cursor& cursor, size_t field) {
-        Out(pbNull, function, "the flag argument is null") = cursor.Layout().IsNull(field, cursor.CurrentImage()) ? 1 : 0;
-    });
+    return ReadColumn("AdsIsNull", hTable, pucFldName, pbNull, "flag",
+                      [](Cursor& cursor, size_t field) { return UNSIGNED16(cursor.Layout().IsNull(field, cursor.CurrentImage()) ? 1 : 0); });
 }
 
 UNSIGNED32 AdsGetField(ADSHANDLE hTable, ADSFIELD_ID pucFldName, char* pucBuf, UNSIGNED32* pulLen, UNSIGNED16 usOption)
