@@ -2,8 +2,10 @@
 #include "framework/componentloading.h"
 #include "framework/streaming.h"
 #include "framework/typinfo.h"
+#include "platform/codepages.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -424,6 +426,13 @@ void TReader::ReadCollection(TCollection& collection) const { mContext.ReadColle
 
 // --- entry points ----------------------------------------------------------
 
+QString DecodeDefinitionText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError()) return text;
+    return AnsiToString(bytes);
+}
+
 void ReadRootComponentTree(const TDefObject& tree, TComponent* root) {
     TReaderContext context(root);
     context.ReadRoot(tree);
@@ -436,7 +445,7 @@ void ReadRootComponentFile(const QString& fileName, TComponent* root) {
     if (!file.open(QIODevice::ReadOnly)) {
         throw EReadError(QStringLiteral("Cannot open window definition %1: %2").arg(fileName, file.errorString()));
     }
-    ReadRootComponent(QString::fromUtf8(file.readAll()), root);
+    ReadRootComponent(DecodeDefinitionText(file.readAll()), root);
 }
 
 TComponent* ReadComponent(const QString& text, TComponent* owner) {

@@ -163,9 +163,12 @@ public:
 // definition). The definition's class must be the root's class or one of
 // its ancestors; the root takes the definition's name.
 void ReadRootComponent(const QString& text, TComponent* root);
-// The same from a file or a Qt resource (":/forms/FPrincipal.dfm"), read as
-// UTF-8; EReadError naming the file when it cannot be read.
+// The same from a file or a Qt resource (":/forms/FPrincipal.dfm"), decoded
+// by DecodeDefinitionText; EReadError naming the file when it cannot be read.
 void ReadRootComponentFile(const QString& fileName, TComponent* root);
+// UTF-8 when the bytes are valid UTF-8, the system code page otherwise (the
+// 8-bit form of definitions written elsewhere), so no character is lost.
+QString DecodeDefinitionText(const QByteArray& bytes);
 // Creates the root from the class registry, owned by `owner` (may be
 // nullptr: then the caller owns it), and reads `text` into it.
 TComponent* ReadComponent(const QString& text, TComponent* owner);

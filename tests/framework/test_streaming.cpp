@@ -286,6 +286,23 @@ TEST_F(StreamingTest, ReadComponentCreatesTheRootFromTheRegistryAndAFileRoundTri
     }
 }
 
+TEST_F(StreamingTest, DefinitionFilesAreReadAsUtf8OrElseInTheSystemCodePage) {
+    testsupport::TempFolder folder;
+    struct Case {
+        const char* file;
+        QByteArray bytes;
+    } cases[] = {
+        {"utf8.txt", QByteArray("object F: TTestForm\n  object Button1: TTestWidget\n    Caption = 'R\xC3\xA9sum\xC3\xA9 \xE2\x82\xAC'\n  end\nend\n")},
+        {"ansi.txt", QByteArray("object F: TTestForm\n  object Button1: TTestWidget\n    Caption = 'R\xE9sum\xE9 \x80'\n  end\nend\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        TTestForm form(nullptr);
+        ReadRootComponentFile(folder.write(c.file, c.bytes), &form);
+        EXPECT_EQ(form.Button1->Caption(), QString::fromUtf16(u"R\u00e9sum\u00e9 \u20ac"));
+    }
+}
+
 TEST_F(StreamingTest, AFailedWriteLeavesTheOldFileIntact) {
     testsupport::TempFolder folder;
     const QString fileName = folder.write("Form1.txt", "old contents\n");
