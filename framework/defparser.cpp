@@ -206,6 +206,10 @@ private:
     Token mCurrent;
 };
 
+// Nesting deeper than any real definition is refused rather than allowed
+// to exhaust the stack.
+constexpr int kMaxNesting = 200;
+
 class Parser {
 public:
     explicit Parser(const QString& text) : mLexer(text) {}
@@ -237,7 +241,20 @@ private:
         return mLexer.Take().text;
     }
 
+    // Counts one level of nesting for the scope of the object.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& parser) : mParser(parser) {
+            if (++mParser.mDepth > kMaxNesting) mParser.mLexer.Fail(QStringLiteral("nesting deeper than %1 levels").arg(kMaxNesting));
+        }
+        ~Nesting() { --mParser.mDepth; }
+
+    private:
+        Parser& mParser;
+    };
+
     TDefObject ParseObject() {
+        Nesting nesting(*this);
         if (AtKeyword("inherited") || AtKeyword("inline")) {
             mLexer.Fail(QStringLiteral("'%1' objects are not supported").arg(mLexer.Current().text));
         }
@@ -274,6 +291,7 @@ private:
     }
 
     TDefValue ParseValue() {
+        Nesting nesting(*this);
         const Token& t = mLexer.Current();
         switch (t.kind) {
         case TokenKind::Integer: return TDefValue::Integer(mLexer.Take().integer);
@@ -343,6 +361,7 @@ private:
     }
 
     Lexer mLexer;
+    int mDepth = 0;
 };
 
 } // namespace

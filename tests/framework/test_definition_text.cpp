@@ -133,6 +133,13 @@ TEST(DefinitionText, TextAfterTheRootIsAnError) {
     EXPECT_THROW(ParseDefinition("object A: TA\nend\nobject B: TB\nend\n"), EParserError);
     EXPECT_THROW(ParseDefinition(""), EParserError);
     EXPECT_THROW(ParseDefinition("object A: TA\n P = @\nend\n"), EParserError);
+    // Absurd nesting is refused, not a stack overflow.
+    const QString deep = QStringLiteral("object A: TA\n P = ") + QString(100000, u'(') + QString(100000, u')') +
+                         QStringLiteral("\nend\n");
+    EXPECT_THROW(ParseDefinition(deep), EParserError);
+    QString nestedObjects;
+    for (int i = 0; i < 5000; ++i) nestedObjects += QStringLiteral("object A: TA\n");
+    EXPECT_THROW(ParseDefinition(nestedObjects), EParserError);
 }
 
 } // namespace
