@@ -14,6 +14,21 @@ using namespace codec;
 
 namespace {
 
+// An exclusive open needs a write lock, which only a descriptor opened for
+// writing can hold; a read-only exclusive open asks for one when it may.
+File OpenForMode(const std::string& name, const OpenOptions& options)
+{
+    if (options.readOnly && options.exclusive) {
+        try {
+            return File::Open(name, true);
+        } catch (const StorageError& e) {
+            if (e.Code() != kErrFileIo)
+                throw;
+        }
+    }
+    return File::Open(name, !options.readOnly);
+}
+
 void TakeOpenLock(File& file, bool exclusive)
 {
     if (file.TryLock(lockspace::kOpen, 1, exclusive))
@@ -41,7 +56,7 @@ std::unique_ptr<Table> Table::OpenFile(const std::string& name, TableKind kind, 
     table->mOptions = options;
     table->mFileName = name;
     State& state = *table->mState;
-    state.file = File::Open(name, !options.readOnly);
+    state.file = OpenForMode(name, options);
     TakeOpenLock(state.file, options.exclusive);
     {
         // Appenders hold this lock from the record write to the header

@@ -42,7 +42,10 @@ namespace storage {
 
 struct OpenOptions {
     bool exclusive = false;  // refuse every other open of the file
-    bool readOnly = false;   // no writes, no locks
+    // No writes and no record or table locks. A read-only exclusive open
+    // still refuses other opens, except of a file this process may not write:
+    // then it can only refuse other exclusive opens.
+    bool readOnly = false;
     // Character set to assume when the table does not state one (DBF code-page
     // byte 0). ADT tables always record theirs.
     CharType charType = CharType::Ansi;
@@ -70,6 +73,11 @@ public:
     static std::unique_ptr<Table> Create(const std::string& path, TableKind kind,
                                          std::string_view definition,
                                          const CreateOptions& options = {});
+
+    // The record layout a table of `kind` created from `definition` would
+    // have, without creating anything (for in-memory result tables).
+    static RecordLayout LayoutFor(TableKind kind, std::string_view definition,
+                                  CharType charType = CharType::Ansi);
 
     // Removes the table file and its memo file; refused while the table is open.
     static void Delete(const std::string& path, TableKind kind);

@@ -111,6 +111,11 @@ std::unique_ptr<Table> Table::Create(const std::string& path, TableKind kind, st
     return OpenFile(name, kind, open);
 }
 
+RecordLayout Table::LayoutFor(TableKind kind, std::string_view definition, CharType charType)
+{
+    return PlanTable(kind, ParseDefinition(definition), charType, 0).layout;
+}
+
 void Table::Delete(const std::string& path, TableKind kind)
 {
     std::string name = TableFileName(path, kind);

@@ -85,6 +85,16 @@ TEST_P(Locks, ExclusiveOpensRefuseAndAreRefusedByOtherOpens)
     EXPECT_TRUE(RefusedWith(kErrTableInUse, [&] { Table::Open(name, GetParam(), exclusive); }));
     owner.reset();
     Table::Open(name, GetParam());
+
+    OpenOptions readOnly;
+    readOnly.readOnly = true;
+    readOnly.exclusive = true;
+    auto reader = Table::Open(name, GetParam(), readOnly);
+    EXPECT_TRUE(RefusedWith(kErrTableInUse, [&] { Table::Open(name, GetParam()); }));
+    std::vector<uint8_t> image = reader->ReadRecord(1);
+    EXPECT_TRUE(RefusedWith(kErrReadOnly, [&] { reader->DeleteRecord(1); }));
+    EXPECT_TRUE(RefusedWith(kErrReadOnly, [&] { reader->WriteRecord(1, image.data()); }));
+    EXPECT_TRUE(RefusedWith(kErrReadOnly, [&] { reader->AppendRecord(image.data()); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Locks, ::testing::Values(TableKind::CDX, TableKind::ADT),
