@@ -79,7 +79,8 @@ public:
     static TMetaClass* StaticClass();
     virtual TMetaClass* ClassType() const { return TObject::StaticClass(); }
 
-    // The class name of the most derived class that declared its class record.
+    // The class name of the most derived class that declared its class
+    // record (inside constructors and destructors: of the class running).
     QString ClassName() const;
     bool InheritsFrom(const TMetaClass* ancestor) const;
 };
@@ -217,8 +218,10 @@ protected:
     // being destroyed and this component asked for a free notification. The
     // base clears this component's published reference properties that point
     // to a removed component and forwards the notice to every owned
-    // component. At opRemove the removed component may be partly destroyed:
-    // compare its address only.
+    // component. At opRemove the removed component may be partly destroyed,
+    // and at the opInsert sent from its constructor it is not yet fully
+    // built (C++ gives it the TComponent type there): compare its address,
+    // do not cast it.
     virtual void Notification(TComponent* component, TOperation operation);
 
     // Called after Name changed from `oldName` to `newName`.
