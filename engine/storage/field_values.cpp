@@ -24,6 +24,13 @@ std::string_view Chars(const uint8_t* p, size_t length)
     throw StorageError(kErrValue, "Field " + field.name + ": " + problem);
 }
 
+// A stored value that cannot be what its field type says.
+[[noreturn]] void Unreadable(const FieldDesc& field, const uint8_t* p, const char* what)
+{
+    throw StorageError(kErrCorruptTable, "Field " + field.name + " holds \""
+                                             + std::string(Chars(p, field.length)) + "\", which is not " + what + ".");
+}
+
 [[noreturn]] void WrongKind(const FieldDesc& field, const char* what)
 {
     Refuse(field, std::string("this field type (") + std::to_string(field.type) + ") does not take " + what + ".");
@@ -236,8 +243,7 @@ double RecordLayout::GetDouble(size_t index, const uint8_t* image) const
     case ft::Numeric: {
         std::optional<double> value = ParseDouble(Chars(p, field.length));
         if (!value)
-            throw StorageError(kErrCorruptTable, "Field " + field.name + " holds \""
-                                                     + Trim(Chars(p, field.length)) + "\", which is not a number.");
+            Unreadable(field, p, "a number");
         return *value;
     }
     default:
@@ -259,8 +265,7 @@ int32_t RecordLayout::GetJulian(size_t index, const uint8_t* image) const
             return int32_t(GetU32(p));
         std::optional<int32_t> julian = ParseDateText(Chars(p, field.length));
         if (!julian)
-            throw StorageError(kErrCorruptTable, "Field " + field.name + " holds \""
-                                                     + std::string(Chars(p, field.length)) + "\", which is not a date.");
+            Unreadable(field, p, "a date");
         return *julian;
     }
     case ft::CompactDate: return CompactToJulian(p);

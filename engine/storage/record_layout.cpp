@@ -247,6 +247,11 @@ void RecordLayout::WriteNullBytes(const FieldDesc& field, uint8_t* p) const
 void RecordLayout::SetNull(size_t index, uint8_t* image) const
 {
     const FieldDesc& field = Checked(index, image);
+    if (field.varBit >= 0 && field.nullBit < 0) {
+        // A VFP varchar that cannot be NULL is blank as the empty value.
+        PutVariable(field, image, nullptr, 0);
+        return;
+    }
     WriteNullBytes(field, image + field.offset);
     if (field.varBit >= 0)
         SetFlagBit(image, field.varBit, false);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QDir>
 
 using namespace storage;
@@ -213,6 +214,26 @@ TEST(Definition, DefinitionTextRoundTripsThroughCreate)
                        "MT,ModTime;CDT,CompactDate;";
     auto table = Table::Create(Path(folder, "all"), TableKind::ADT, text);
     EXPECT_EQ(table->DefinitionText(), text);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ModTime, AppendAndWriteStampTheLocalTime)
+{
+    testsupport::TempFolder folder;
+    auto table = Table::Create(Path(folder, "stamp"), TableKind::ADT, "N,Char,3;MT,ModTime;");
+    std::vector<uint8_t> image = table->Layout().BlankRecord();
+    EXPECT_TRUE(table->Layout().IsNull(1, image.data()));
+    table->AppendRecord(image.data());
+    image = table->ReadRecord(1);
+    ASSERT_FALSE(table->Layout().IsNull(1, image.data()));
+    int64_t today = QDate::currentDate().toJulianDay();
+    EXPECT_LE(std::abs(table->Layout().GetJulian(1, image.data()) - today), 1);
+    table->Layout().SetNull(1, image.data());
+    table->WriteRecord(1, image.data());
+    EXPECT_FALSE(table->Layout().IsNull(1, table->ReadRecord(1).data()));
 }
 
 } // namespace

@@ -132,3 +132,24 @@ TEST(MemoFiles, DbaseIIIMemoRefusesTheTerminatorByteInsteadOfCuttingTheValue)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MemoFiles, UnicodeMemosKeepTheirUtf16Bytes)
+{
+    testsupport::TempFolder folder;
+    auto table = Table::Create(Path(folder, "u"), TableKind::ADT, "W,NMemo;");
+    std::vector<uint8_t> image = table->Layout().BlankRecord();
+    const std::vector<uint8_t> text = {'h', 0, 0xE9, 0, 0xAC, 0x20}; // "hé€"
+    const uint8_t odd[] = {'h', 0, 'i'};
+    EXPECT_THROW(table->WriteMemo(0, image.data(), odd, sizeof odd), StorageError);
+    table->WriteMemo(0, image.data(), text.data(), text.size());
+    table->AppendRecord(image.data());
+    table.reset();
+    table = Table::Open(Path(folder, "u"), TableKind::ADT);
+    image = table->ReadRecord(1);
+    EXPECT_EQ(table->ReadMemo(0, image.data()), text);
+    EXPECT_EQ(table->MemoLength(0, image.data()), 6u);
+}
+
+} // namespace
