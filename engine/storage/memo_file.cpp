@@ -202,6 +202,20 @@ uint32_t ReadBlockSize(const File& file, MemoKind kind, const std::string& table
 
 } // namespace
 
+bool IsConvertedText(const FieldDesc& field)
+{
+    return (field.type == ft::Memo || field.type == ft::VarCharMemo) && !field.binary;
+}
+
+MemoContent ContentOf(const FieldDesc& field)
+{
+    if (field.type == ft::NMemo)
+        return MemoContent::Utf16Text;
+    if (field.type == ft::Image)
+        return MemoContent::Picture;
+    return IsConvertedText(field) ? MemoContent::Text : MemoContent::Binary;
+}
+
 void MemoFile::Damaged(const std::string& field, uint32_t block, const std::string& problem) const
 {
     throw StorageError(kErrCorruptMemo, "The memo of field " + field + " (block " + std::to_string(block)

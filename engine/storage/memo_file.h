@@ -23,6 +23,12 @@ namespace storage {
 
 enum class MemoContent { Text, Binary, Picture, Utf16Text };
 
+// What a memo-type field stores: 8-bit text for text memos that are not
+// binary, UTF-16 text for NMemo, a picture for Image, binary otherwise.
+MemoContent ContentOf(const FieldDesc& field);
+// Text memos whose bytes are in the table's character set.
+bool IsConvertedText(const FieldDesc& field);
+
 class MemoFile {
 public:
     // Opens the memo file `name` (UTF-8) of a table; a missing file raises

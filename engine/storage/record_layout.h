@@ -66,7 +66,9 @@ public:
 
     // Null and empty tests and writes.
     bool IsNull(size_t index, const uint8_t* image) const;
-    // Empty: null, or a value with no content (blank text, zero-length memo).
+    // Empty: null, or a value with no content (blank text, zero-length
+    // variable value). A memo field is judged by its reference alone here; a
+    // reference to a zero-length value needs Table::MemoLength.
     bool IsEmpty(size_t index, const uint8_t* image) const;
     void SetNull(size_t index, uint8_t* image) const;
     void SetEmpty(size_t index, uint8_t* image) const;

@@ -60,6 +60,9 @@ struct CreateOptions {
     OpenOptions open{true, false, CharType::Ansi};
 };
 
+class File;
+class MemoFile;
+
 class Table {
 public:
     // Opens an existing table. `path` is the file name (8-bit, Windows-1252);
@@ -174,6 +177,8 @@ private:
     void PrepareForWrite(uint8_t* image, uint32_t recno, bool append);
     void ReplaceFiles(const std::string& tableTemp, const std::string& memoTemp);
     void RewriteRecords(bool keepRecords);
+    uint32_t CopyLiveRecords(File& target, MemoFile* memo, bool keepRecords) const;
+    void MoveMemos(uint8_t* image, MemoFile& target) const;
 
     std::unique_ptr<State> mState;
     RecordLayout mLayout;

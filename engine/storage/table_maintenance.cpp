@@ -134,6 +134,41 @@ void Table::Delete(const std::string& path, TableKind kind)
 
 // Rebuilds the table file (and memo file) with the live records only, or
 // with none, and swaps the new files in.
+// Moves the memo values of one record to another memo file, exactly as
+// stored, and points the record at their new blocks.
+void Table::MoveMemos(uint8_t* image, MemoFile& target) const
+{
+    for (size_t i = 0; i < mLayout.Fields().size(); ++i) {
+        const FieldDesc& field = mLayout.Fields()[i];
+        if (!IsMemoType(field.type) || mLayout.IsNull(i, image))
+            continue;
+        std::vector<uint8_t> value = mState->memo->Read(mLayout.MemoBlock(i, image), field.name);
+        uint32_t block = value.empty() ? 0 : target.Append(value.data(), value.size(), ContentOf(field));
+        mLayout.SetMemoReference(i, image, block, uint32_t(value.size()));
+    }
+}
+
+// Writes the live records (none unless `keepRecords`) into `target` after
+// the header and returns how many there were.
+uint32_t Table::CopyLiveRecords(File& target, MemoFile* memo, bool keepRecords) const
+{
+    uint32_t written = 0;
+    uint32_t count = keepRecords ? RecordCount() : 0;
+    std::vector<uint8_t> image(mLayout.RecordLength());
+    for (uint32_t recno = 1; recno <= count; ++recno) {
+        ReadRecord(recno, image.data());
+        if (RecordLayout::IsDeleted(image.data()))
+            continue;
+        if (memo)
+            MoveMemos(image.data(), *memo);
+        target.WriteAt(mState->header.headerLength + uint64_t(written) * image.size(), image.data(), image.size());
+        ++written;
+    }
+    return written;
+}
+
+// Rebuilds the table file (and memo file) with the live records only, or
+// with none, and swaps the new files in.
 void Table::RewriteRecords(bool keepRecords)
 {
     CheckWritable();
@@ -148,39 +183,18 @@ void Table::RewriteRecords(bool keepRecords)
     temporaries.Add(tableTemp);
     File target = File::CreateNew(tableTemp);
     std::unique_ptr<MemoFile> newMemo;
-    std::string memoTemp;
+    std::string memoTemp, memoName = MemoFileName();
     if (state.memo) {
-        memoTemp = TemporarySibling(state.memo->Name());
+        memoTemp = TemporarySibling(memoName);
         temporaries.Add(memoTemp);
         MemoFile::CreateEmpty(state.header.memoKind, memoTemp, state.memo->BlockSize());
         newMemo = MemoFile::Open(state.header.memoKind, memoTemp, true, tableTemp);
     }
 
-    uint32_t written = 0;
-    uint32_t count = keepRecords ? RecordCount() : 0;
-    std::vector<uint8_t> image(mLayout.RecordLength());
-    for (uint32_t recno = 1; recno <= count; ++recno) {
-        ReadRecord(recno, image.data());
-        if (RecordLayout::IsDeleted(image.data()))
-            continue;
-        for (size_t i = 0; i < mLayout.Fields().size(); ++i) {
-            const FieldDesc& field = mLayout.Fields()[i];
-            if (!IsMemoType(field.type) || mLayout.IsNull(i, image.data()))
-                continue;
-            std::vector<uint8_t> value = state.memo->Read(mLayout.MemoBlock(i, image.data()), field.name);
-            MemoContent content = field.type == ft::Image ? MemoContent::Picture
-                : field.type == ft::NMemo                 ? MemoContent::Utf16Text
-                : field.binary || field.type == ft::Binary ? MemoContent::Binary
-                                                          : MemoContent::Text;
-            uint32_t block = value.empty() ? 0 : newMemo->Append(value.data(), value.size(), content);
-            mLayout.SetMemoReference(i, image.data(), block, uint32_t(value.size()));
-        }
-        target.WriteAt(state.header.headerLength + uint64_t(written) * image.size(), image.data(), image.size());
-        ++written;
-    }
+    uint32_t written = CopyLiveRecords(target, newMemo.get(), keepRecords);
     if (state.header.dbf) {
         uint8_t eof = 0x1A;
-        target.WriteAt(state.header.headerLength + uint64_t(written) * image.size(), &eof, 1);
+        target.WriteAt(state.header.headerLength + uint64_t(written) * mLayout.RecordLength(), &eof, 1);
         StampDbfDate(&header[1], state.header.foxYear);
     }
     PutU32(&header[state.header.countOffset], written);
@@ -192,7 +206,6 @@ void Table::RewriteRecords(bool keepRecords)
     if (!target.TryLock(lockspace::kOpen, 1, true))
         throw StorageError(kErrTableInUse, "The table " + mFileName + " could not be locked for replacing.");
 
-    std::string memoName = state.memo ? state.memo->Name() : std::string();
     newMemo.reset();
     InstallFiles(tableTemp, mFileName, memoTemp, memoName);
     temporaries.Release();

@@ -7,20 +7,6 @@ namespace storage {
 
 namespace {
 
-bool IsConvertedText(const FieldDesc& field)
-{
-    return (field.type == ft::Memo || field.type == ft::VarCharMemo) && !field.binary;
-}
-
-MemoContent ContentOf(const FieldDesc& field)
-{
-    if (field.type == ft::NMemo)
-        return MemoContent::Utf16Text;
-    if (field.type == ft::Image)
-        return MemoContent::Picture;
-    return IsConvertedText(field) ? MemoContent::Text : MemoContent::Binary;
-}
-
 const FieldDesc& MemoField(const RecordLayout& layout, size_t index)
 {
     const FieldDesc& field = layout.Field(index);
