@@ -6,6 +6,8 @@
 #include "platform/sysinfo.h"
 #include "toolkit/application.h"
 
+#include <QApplication>
+
 const QString kApplicationTitle = QStringLiteral("Varnel");
 
 void EnsureComputerName()
@@ -23,10 +25,19 @@ void CreateApplicationWindows(int& argc, char** argv)
     Application->CreateForm(WinOutils);
 }
 
+void DestroyApplicationWindows()
+{
+    Application->DestroyComponents();
+}
+
 int RunVarnel(int& argc, char** argv)
 {
     EnsureComputerName();
+    // The window system lives in this frame, so that the windows are gone
+    // before it and nothing of it is left to static destruction.
+    QApplication windowSystem(argc, argv);
     CreateApplicationWindows(argc, argv);
     Application->Run();
+    DestroyApplicationWindows();
     return 0;
 }

@@ -11,9 +11,14 @@ extern const QString kApplicationTitle;
 // it is taken from the host name when missing.
 void EnsureComputerName();
 
-// Initialises the application object and creates the main window (its create
+// Initialises the application object (on the QApplication of the caller,
+// if one exists) and creates the main window (its create
 // event runs here) and then the utility module. No command line is read.
 void CreateApplicationWindows(int& argc, char** argv);
+
+// Destroys the windows and the utility module while the window system is
+// still up; static destruction at process exit would come too late for it.
+void DestroyApplicationWindows();
 
 // The whole program: the steps above, then the message loop until the main
 // window closes or termination is requested. Returns the exit status.

@@ -7,6 +7,7 @@
 #include "app/program.h"
 #include "toolkit/application.h"
 
+#include <QApplication>
 #include <QPixmap>
 #include <QTextStream>
 #include <cstdio>
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
 {
     const QString shot = ScreenshotPath(argc, argv);
     EnsureComputerName();
+    QApplication windowSystem(argc, argv);
     CreateApplicationWindows(argc, argv);
     QTextStream out(stdout);
     if (Application->Terminated() || !FPrincipal) {
@@ -44,5 +46,6 @@ int main(int argc, char** argv)
         return 1;
     }
     out << "screenshot of the main window: " << shot << '\n';
+    DestroyApplicationWindows();
     return 0;
 }
