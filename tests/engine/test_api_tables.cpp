@@ -374,3 +374,63 @@ TEST(ApiTables, DatesConvertBetweenTextAndJulianDays)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ApiTables, VfpSystemFlagsReadAndWriteTheImage)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "flags", ADS_VFP, "NAME,Char,6;CODE,VarChar,4;");
+    ASSERT_ADS_OK(AdsAppendRecord(table));
+    ASSERT_ADS_OK(AdsSetField(table, "NAME", "x", 1));
+    ASSERT_ADS_OK(AdsSetField(table, "CODE", "abcd", 4));
+    ASSERT_ADS_OK(AdsSetNull(table, "NAME"));
+    ASSERT_ADS_OK(AdsWriteRecord(table));
+
+    UNSIGNED32 length = 0;
+    ASSERT_ADS_OK(AdsGetRecordLength(table, &length));
+    std::vector<UNSIGNED8> image(length);
+    ASSERT_ADS_OK(AdsGetRecord(table, image.data(), &length));
+    UNSIGNED16 flag = 9;
+    ASSERT_ADS_OK(AdsAccessVfpSystemField(table, "NAME", image.data(), ADS_VFP_GET_NULL, &flag));
+    EXPECT_EQ(flag, 1);
+    ASSERT_ADS_OK(AdsAccessVfpSystemField(table, "CODE", image.data(), ADS_VFP_GET_NULL, &flag));
+    EXPECT_EQ(flag, 0);
+    ASSERT_ADS_OK(AdsAccessVfpSystemField(table, "CODE", image.data(), ADS_VFP_GET_VARLENGTH, &flag));
+    EXPECT_EQ(flag, 1) << "a value that fills the column";
+
+    // Writing a flag changes the caller's image only.
+    flag = 0;
+    ASSERT_ADS_OK(AdsAccessVfpSystemField(table, "NAME", image.data(), ADS_VFP_SET_NULL, &flag));
+    ASSERT_ADS_OK(AdsAccessVfpSystemField(table, "NAME", image.data(), ADS_VFP_GET_NULL, &flag));
+    EXPECT_EQ(flag, 0);
+    UNSIGNED16 isNull = 0;
+    ASSERT_ADS_OK(AdsIsNull(table, "NAME", &isNull));
+    EXPECT_EQ(isNull, 1);
+    ExpectFailure(AdsAccessVfpSystemField(table, "NAME", image.data(), 5, &flag), AE_INVALID_ARGUMENT, "option 5");
+    AdsCloseTable(table);
+}
+
+TEST(ApiTables, OemTablesStoreCodePage850AndReadAsAnsi)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "oem", ADS_NTX, "NAME,Char,4;", ADS_OEM);
+    UNSIGNED16 charType = 0;
+    ASSERT_ADS_OK(AdsGetTableCharType(table, &charType));
+    EXPECT_EQ(charType, ADS_OEM);
+    ASSERT_ADS_OK(AdsAppendRecord(table));
+    ASSERT_ADS_OK(AdsSetField(table, "NAME", "\xE9t\xE9", 3)); // "été" in Windows-1252
+    ASSERT_ADS_OK(AdsWriteRecord(table));
+    UNSIGNED8 image[5];
+    UNSIGNED32 length = sizeof image;
+    ASSERT_ADS_OK(AdsGetRecord(table, image, &length));
+    EXPECT_EQ(image[1], 0x82) << "é is 0x82 in code page 850";
+    EXPECT_EQ(FieldText(table, "NAME"), "\xE9t\xE9");
+    char16_t wide[8];
+    UNSIGNED32 units = 8;
+    ASSERT_ADS_OK(AdsGetFieldW(table, "NAME", wide, &units, ADS_TRIM));
+    EXPECT_EQ(std::u16string(wide, units), u"été");
+    AdsCloseTable(table);
+}
+
+} // namespace
