@@ -113,8 +113,8 @@ size_t File::ReadSomeAt(uint64_t offset, void* data, size_t size) const
 void File::ReadAt(uint64_t offset, void* data, size_t size, const char* what) const
 {
     if (ReadSomeAt(offset, data, size) != size)
-        throw StorageError(kErrCorruptTable, "The file " + mName + " is truncated: its " + what
-                                                 + " ends before the end of the file.");
+        throw StorageError(kErrCorruptTable, "The file " + mName + " is truncated: it ends inside its "
+                                                 + what + ".");
 }
 
 void File::WriteAt(uint64_t offset, const void* data, size_t size)

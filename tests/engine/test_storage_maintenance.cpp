@@ -237,3 +237,36 @@ TEST(ModTime, AppendAndWriteStampTheLocalTime)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Pack, AFailureHalfwayLeavesTheOldFilesAndNoTemporaries)
+{
+    testsupport::TempFolder folder;
+    std::string name = Path(folder, "safe");
+    {
+        auto table = Table::Create(name, TableKind::CDX, "NAME,Char,8;NOTE,Memo;");
+        AppendNames(*table, {"ann", "bob", "cy"});
+        table->DeleteRecord(1);
+        // Record 3's memo pointer now points past the end of the memo file.
+        std::vector<uint8_t> image = table->ReadRecord(3);
+        table->Layout().SetMemoReference(1, image.data(), 99999, 0);
+        table->WriteRecord(3, image.data());
+    }
+    std::vector<uint8_t> tableBefore = storagetest::ReadFileBytes(name + ".dbf");
+    std::vector<uint8_t> memoBefore = storagetest::ReadFileBytes(name + ".fpt");
+    auto table = Table::Open(name, TableKind::CDX, Exclusive());
+    try {
+        table->Pack();
+        FAIL() << "packed a table with a broken memo pointer";
+    } catch (const StorageError& e) {
+        EXPECT_EQ(e.Code(), kErrCorruptMemo) << e.what();
+    }
+    EXPECT_EQ(storagetest::ReadFileBytes(name + ".dbf"), tableBefore);
+    EXPECT_EQ(storagetest::ReadFileBytes(name + ".fpt"), memoBefore);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{"safe.dbf", "safe.fpt"}));
+    EXPECT_EQ(table->RecordCount(), 3u);
+    EXPECT_TRUE(table->IsRecordDeleted(1));
+}
+
+} // namespace
