@@ -1,6 +1,28 @@
-#include "engine/api/api.h"
+#include "engine/api/api_cursor.h"
 
 using namespace engine;
+
+namespace {
+
+// No filter can be set yet, so every question about one gets the answer
+// "there is none" (which callers treat as a normal outcome).
+UNSIGNED32 NoFilter(const char* function, ADSHANDLE hTable, const char* which)
+{
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        throw EngineError(AE_NO_FILTER, std::string(function) + ": no " + which + " is set on " + cursor.TableName());
+    });
+}
+
+// Scopes belong to indexes, and no index is active on a cursor yet.
+UNSIGNED32 NoScope(const char* function, ADSHANDLE hIndex, UNSIGNED16 scope)
+{
+    return WithCursor(function, hIndex, [&](Cursor& cursor) {
+        RequireArgument(scope == ADS_TOP || scope == ADS_BOTTOM, function, "the scope is not 1 (top) or 2 (bottom)");
+        throw EngineError(AE_NO_SCOPE, std::string(function) + ": no scope is set on " + cursor.TableName());
+    });
+}
+
+} // namespace
 
 UNSIGNED32 AdsSetAOF100(ADSHANDLE /*hTable*/, const void* /*pvFilter*/, UNSIGNED32 /*ulOptions*/)
 {
@@ -12,44 +34,55 @@ UNSIGNED32 AdsSetFilter100(ADSHANDLE /*hTable*/, const void* /*pvFilter*/, UNSIG
     return NotYetSupported("AdsSetFilter100");
 }
 
-UNSIGNED32 AdsClearAOF(ADSHANDLE /*hTable*/)
+UNSIGNED32 AdsClearAOF(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsClearAOF");
+    return NoFilter("AdsClearAOF", hTable, "optimized filter");
 }
 
-UNSIGNED32 AdsClearFilter(ADSHANDLE /*hTable*/)
+UNSIGNED32 AdsClearFilter(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsClearFilter");
+    return NoFilter("AdsClearFilter", hTable, "filter");
 }
 
-UNSIGNED32 AdsGetAOF(ADSHANDLE /*hTable*/, char* /*pucFilter*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsGetAOF(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsGetAOF");
+    (void)pucFilter;
+    (void)pusLen;
+    return NoFilter("AdsGetAOF", hTable, "optimized filter");
 }
 
-UNSIGNED32 AdsGetFilter(ADSHANDLE /*hTable*/, char* /*pucFilter*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsGetFilter(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsGetFilter");
+    (void)pucFilter;
+    (void)pusLen;
+    return NoFilter("AdsGetFilter", hTable, "filter");
 }
 
-UNSIGNED32 AdsRefreshAOF(ADSHANDLE /*hTable*/)
+UNSIGNED32 AdsRefreshAOF(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsRefreshAOF");
+    return NoFilter("AdsRefreshAOF", hTable, "optimized filter");
 }
 
-UNSIGNED32 AdsGetAOFOptLevel100(ADSHANDLE /*hTable*/, UNSIGNED16* /*pusOptLevel*/, void* /*pvNonOpt*/, UNSIGNED32* /*pulLen*/, UNSIGNED32 /*ulOptions*/)
+UNSIGNED32 AdsGetAOFOptLevel100(ADSHANDLE hTable, UNSIGNED16* pusOptLevel, void* pvNonOpt, UNSIGNED32* pulLen, UNSIGNED32 ulOptions)
 {
-    return NotYetSupported("AdsGetAOFOptLevel100");
+    (void)pusOptLevel;
+    (void)pvNonOpt;
+    (void)pulLen;
+    (void)ulOptions;
+    return NoFilter("AdsGetAOFOptLevel100", hTable, "optimized filter");
 }
 
-UNSIGNED32 AdsSetExact22(ADSHANDLE /*hObj*/, UNSIGNED16 /*bExact*/)
+UNSIGNED32 AdsSetExact22(ADSHANDLE hObj, UNSIGNED16 bExact)
 {
-    return NotYetSupported("AdsSetExact22");
+    return WithCursor("AdsSetExact22", hObj, [&](Cursor& c) { c.SetExactComparison(bExact != 0); });
 }
 
-UNSIGNED32 AdsGetExact22(ADSHANDLE /*hObj*/, UNSIGNED16* /*pbExact*/)
+UNSIGNED32 AdsGetExact22(ADSHANDLE hObj, UNSIGNED16* pbExact)
 {
-    return NotYetSupported("AdsGetExact22");
+    const char* function = "AdsGetExact22";
+    return WithCursor(function, hObj, [&](Cursor& c) {
+        Out(pbExact, function, "the flag argument is null") = c.ExactComparison() ? 1 : 0;
+    });
 }
 
 UNSIGNED32 AdsExpressionLongToShort90(ADSHANDLE /*hTable*/, const char* /*pucLongExpr*/, char* /*pucShortExpr*/, UNSIGNED32* /*pulBufLen*/)
@@ -72,19 +105,22 @@ UNSIGNED32 AdsSetScope(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usScopeOption*/, const
     return NotYetSupported("AdsSetScope");
 }
 
-UNSIGNED32 AdsGetScope(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usScopeOption*/, void* /*pvScope*/, UNSIGNED16* /*pusBufLen*/)
+UNSIGNED32 AdsGetScope(ADSHANDLE hIndex, UNSIGNED16 usScopeOption, void* pvScope, UNSIGNED16* pusBufLen)
 {
-    return NotYetSupported("AdsGetScope");
+    (void)pvScope;
+    (void)pusBufLen;
+    return NoScope("AdsGetScope", hIndex, usScopeOption);
 }
 
-UNSIGNED32 AdsClearScope(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usScopeOption*/)
+UNSIGNED32 AdsClearScope(ADSHANDLE hIndex, UNSIGNED16 usScopeOption)
 {
-    return NotYetSupported("AdsClearScope");
+    return NoScope("AdsClearScope", hIndex, usScopeOption);
 }
 
-UNSIGNED32 AdsClearAllScopes(ADSHANDLE /*hTable*/)
+UNSIGNED32 AdsClearAllScopes(ADSHANDLE hTable)
 {
-    return NotYetSupported("AdsClearAllScopes");
+    // Nothing to clear; the cursor keeps its position.
+    return WithCursor("AdsClearAllScopes", hTable, [](Cursor&) {});
 }
 
 UNSIGNED32 AdsSeek(ADSHANDLE /*hIndex*/, const UNSIGNED8* /*pucKey*/, UNSIGNED16 /*usKeyLen*/, UNSIGNED16 /*usDataType*/, UNSIGNED16 /*usSeekType*/, UNSIGNED16* /*pbFound*/)

@@ -276,3 +276,28 @@ TEST(ApiNavigation, KeyNumbersWithoutAnIndexFollowTheVisibleRecords)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ApiNavigation, FilterAndScopeQuestionsAnswerThatNoneIsSet)
+{
+    NamesTable table(ADS_ADT, {"a"});
+    char none[1];
+    UNSIGNED16 length = 0;
+    ExpectFailure(AdsGetAOF(table.Handle(), none, &length), AE_NO_FILTER, "names.adt");
+    ExpectFailure(AdsGetFilter(table.Handle(), none, &length), AE_NO_FILTER, "names.adt");
+    ExpectFailure(AdsClearAOF(table.Handle()), AE_NO_FILTER, "optimized filter");
+    ExpectFailure(AdsClearFilter(table.Handle()), AE_NO_FILTER, "filter");
+    ExpectFailure(AdsGetScope(table.Handle(), ADS_TOP, none, &length), AE_NO_SCOPE, "scope");
+    ExpectFailure(AdsClearScope(table.Handle(), ADS_BOTTOM), AE_NO_SCOPE, "scope");
+    EXPECT_ADS_OK(AdsClearAllScopes(table.Handle()));
+
+    UNSIGNED16 exact = 9;
+    ASSERT_ADS_OK(AdsGetExact22(table.Handle(), &exact));
+    EXPECT_EQ(exact, 0);
+    ASSERT_ADS_OK(AdsSetExact22(table.Handle(), 1));
+    ASSERT_ADS_OK(AdsGetExact22(table.Handle(), &exact));
+    EXPECT_EQ(exact, 1);
+}
+
+} // namespace
