@@ -3,6 +3,8 @@
 #include "engine/core/connection.h"
 #include "engine/core/errors.h"
 #include "engine/engine.h"
+#include "engine/storage/file_io.h"
+#include "platform/codepage/codepage.h"
 
 #include <cctype>
 
@@ -89,7 +91,12 @@ std::string TablePathOn(ADSHANDLE hConnect, const std::string& name, const char*
     if (name.front() != '/')
         throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": without a connection the table name must "
                                                    "be a full path, not " + name);
-    return name;
+    // The folder is matched without regard to case here, so that a table
+    // can also be created in a folder named in other case than on disk.
+    size_t slash = name.find_last_of('/');
+    std::string folder = slash == 0 ? "/" : name.substr(0, slash);
+    std::string resolved = storage::ResolvePathCase(storage::FileSystemName(folder));
+    return JoinPath(codepage::FromUtf8(codepage::CodePage::Ansi1252, resolved), name.substr(slash + 1));
 }
 
 ADSHANDLE AdoptTable(std::unique_ptr<storage::Table> table, ADSHANDLE hConnect)

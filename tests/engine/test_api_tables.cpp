@@ -3,6 +3,9 @@
 // column descriptions.
 #include "tests/engine/test_api_support.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <functional>
 #include <vector>
 
@@ -303,6 +306,14 @@ TEST(ApiTables, BadDefinitionsAndArgumentsAreRefusedClearly)
 TEST(ApiTables, TablesOpenWithoutAConnectionByFullPath)
 {
     FolderConnection connection;
+    ASSERT_TRUE(QDir(QString::fromStdString(connection.Folder())).mkpath("data"));
+    ADSHANDLE created = 0;
+    std::string upperFolder = connection.File("DATA/made.adt");
+    ASSERT_ADS_OK(AdsCreateTable90(0, upperFolder.c_str(), nullptr, ADS_ADT, ADS_ANSI, 1, 1, 0, "ID,Integer;",
+                                   ADS_FREE_TABLE, "", &created));
+    AdsCloseTable(created);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(connection.File("data/made.adt"))));
+
     ADSHANDLE table = CreateTable(connection.Handle(), "loose", ADS_CDX, "NAME,Char,5;");
     AdsCloseTable(table);
     std::string path = connection.File("LOOSE.DBF");
