@@ -125,9 +125,16 @@ UNSIGNED32 AdsGetKeyLength(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pusKeyLength*/)
     return NotYetSupported("AdsGetKeyLength");
 }
 
-UNSIGNED32 AdsGetKeyCount(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usFilterOption*/, UNSIGNED32* /*pulCount*/)
+UNSIGNED32 AdsGetKeyCount(ADSHANDLE hIndex, UNSIGNED16 usFilterOption, UNSIGNED32* pulCount)
 {
-    return NotYetSupported("AdsGetKeyCount");
+    const char* function = "AdsGetKeyCount";
+    // On a cursor without an index every record is a key.
+    return WithCursor(function, hIndex, [&](Cursor& cursor) {
+        UNSIGNED16 base = usFilterOption & ~ADS_REFRESHCOUNT;
+        RequireArgument(base >= ADS_RESPECTFILTERS && base <= ADS_RESPECTSCOPES, function,
+                        "the filter option is not 1, 2 or 3");
+        Out(pulCount, function, "the count argument is null") = cursor.CountRecords(base == ADS_RESPECTFILTERS);
+    });
 }
 
 UNSIGNED32 AdsInitRawKey(ADSHANDLE /*hIndex*/)

@@ -146,14 +146,17 @@ UNSIGNED32 AdsDisableEncryption(ADSHANDLE /*hTable*/)
     return NotYetSupported("AdsDisableEncryption");
 }
 
-UNSIGNED32 AdsIsTableEncrypted(ADSHANDLE /*hTable*/, UNSIGNED16* /*pbEncrypted*/)
+UNSIGNED32 AdsIsTableEncrypted(ADSHANDLE hTable, UNSIGNED16* pbEncrypted)
 {
-    return NotYetSupported("AdsIsTableEncrypted");
+    const char* function = "AdsIsTableEncrypted";
+    // Tables cannot be encrypted yet, so none is.
+    return WithCursor(function, hTable, [&](Cursor&) { Out(pbEncrypted, function, "the flag argument is null") = 0; });
 }
 
-UNSIGNED32 AdsIsEncryptionEnabled(ADSHANDLE /*hTable*/, UNSIGNED16* /*pbEnabled*/)
+UNSIGNED32 AdsIsEncryptionEnabled(ADSHANDLE hTable, UNSIGNED16* pbEnabled)
 {
-    return NotYetSupported("AdsIsEncryptionEnabled");
+    const char* function = "AdsIsEncryptionEnabled";
+    return WithCursor(function, hTable, [&](Cursor&) { Out(pbEnabled, function, "the flag argument is null") = 0; });
 }
 
 UNSIGNED32 AdsEncryptRecord(ADSHANDLE /*hTable*/)
@@ -166,7 +169,12 @@ UNSIGNED32 AdsDecryptRecord(ADSHANDLE /*hTable*/)
     return NotYetSupported("AdsDecryptRecord");
 }
 
-UNSIGNED32 AdsIsRecordEncrypted(ADSHANDLE /*hTable*/, UNSIGNED16* /*pbEncrypted*/)
+UNSIGNED32 AdsIsRecordEncrypted(ADSHANDLE hTable, UNSIGNED16* pbEncrypted)
 {
-    return NotYetSupported("AdsIsRecordEncrypted");
+    const char* function = "AdsIsRecordEncrypted";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        UNSIGNED16& out = Out(pbEncrypted, function, "the flag argument is null");
+        cursor.CurrentImage(); // there must be a record to ask about
+        out = 0;
+    });
 }

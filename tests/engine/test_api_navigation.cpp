@@ -267,6 +267,11 @@ TEST(ApiNavigation, KeyNumbersWithoutAnIndexFollowTheVisibleRecords)
     EXPECT_EQ(key, 2u);
     ASSERT_ADS_OK(AdsGetKeyNum(table.Handle(), ADS_IGNOREFILTERS, &key));
     EXPECT_EQ(key, 3u);
+    UNSIGNED32 keys = 0;
+    ASSERT_ADS_OK(AdsGetKeyCount(table.Handle(), ADS_RESPECTFILTERS, &keys));
+    EXPECT_EQ(keys, 2u);
+    ASSERT_ADS_OK(AdsGetKeyCount(table.Handle(), ADS_IGNOREFILTERS, &keys));
+    EXPECT_EQ(keys, 3u);
     ADSHANDLE index = 99;
     ASSERT_ADS_OK(AdsGetIndexHandle(table.Handle(), nullptr, &index));
     EXPECT_EQ(index, 0u) << "no index is active";
