@@ -45,6 +45,8 @@ RecordLayout::RecordLayout(TableKind kind, CharType charType, std::vector<FieldD
     : mKind(kind), mCharType(charType), mFields(std::move(fields)), mRecordLength(recordLength),
       mNullFlagsOffset(nullFlagsOffset), mNullFlagsLength(nullFlagsLength)
 {
+    for (const FieldDesc& field : mFields)
+        mFoldedNames.push_back(codepage::UpperCase(codepage::CodePage::Ansi1252, field.name));
 }
 
 const FieldDesc& RecordLayout::Field(size_t index) const
@@ -65,12 +67,9 @@ const FieldDesc& RecordLayout::Checked(size_t index, const uint8_t* image) const
 
 int RecordLayout::FieldIndex(std::string_view name) const
 {
-    auto upper = [](std::string_view text) {
-        return codepage::UpperCase(codepage::CodePage::Ansi1252, text);
-    };
-    std::string wanted = upper(name);
-    for (size_t i = 0; i < mFields.size(); ++i)
-        if (upper(mFields[i].name) == wanted)
+    std::string wanted = codepage::UpperCase(codepage::CodePage::Ansi1252, name);
+    for (size_t i = 0; i < mFoldedNames.size(); ++i)
+        if (mFoldedNames[i] == wanted)
             return int(i);
     return -1;
 }

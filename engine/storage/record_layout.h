@@ -132,6 +132,7 @@ private:
     TableKind mKind = TableKind::ADT;
     CharType mCharType = CharType::Ansi;
     std::vector<FieldDesc> mFields;
+    std::vector<std::string> mFoldedNames; // upper-case names, for FieldIndex
     uint32_t mRecordLength = 1;
     uint32_t mNullFlagsOffset = 0; // 0 when the layout has no _NullFlags
     uint32_t mNullFlagsLength = 0;
