@@ -33,9 +33,14 @@ Cursor::Cursor(HandleKind kind, std::unique_ptr<storage::Table> table, ADSHANDLE
 Cursor::~Cursor()
 {
     // Close() normally ran when the handle was released; this only makes
-    // sure the files and locks go with the object in any case.
-    if (mTable)
-        mTable->Close();
+    // sure the files and locks go with the object in any case. A destructor
+    // must not throw, and there is nobody left to tell.
+    if (mTable) {
+        try {
+            mTable->Close();
+        } catch (...) {
+        }
+    }
 }
 
 storage::Table& Cursor::Table()
