@@ -13,7 +13,10 @@ namespace storagetest {
 
 int RunPython(const std::string& script, const std::vector<std::string>& args, std::string& output)
 {
-    std::string command = std::string(kPython) + " '" + VARNEL_TEST_DATA + "/../" + script + "'";
+    // The scripts sit beside the data folder, which a fresh checkout may not have.
+    std::string folder = VARNEL_TEST_DATA;
+    folder = folder.substr(0, folder.find_last_of('/'));
+    std::string command = std::string(kPython) + " '" + folder + "/" + script + "'";
     for (const std::string& arg : args)
         command += " '" + arg + "'";
     command += " 2>&1";
