@@ -117,6 +117,38 @@ void TApplication::ProcessMessages()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+namespace {
+
+// The program's own windows on screen: forms, not popups or tooltips.
+QList<QWidget*> ShownWindows()
+{
+    QList<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = widget->windowType();
+        if (widget->isVisible() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool))
+            windows.append(widget);
+    }
+    return windows;
+}
+
+} // namespace
+
+void TApplication::Minimize()
+{
+    for (QWidget* window : ShownWindows()) {
+        window->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        window->showMinimized();
+        window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+}
+
+void TApplication::Restore()
+{
+    for (QWidget* window : ShownWindows())
+        if (window->isMinimized())
+            window->showNormal();
+}
+
 QString TApplication::Title() const
 {
     return mTitle.isEmpty() ? QCoreApplication::applicationName() : mTitle;

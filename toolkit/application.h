@@ -90,6 +90,11 @@ public:
     // Handles the events waiting now, once, and returns.
     void ProcessMessages();
 
+    // The whole program to the taskbar and back: every shown form is
+    // minimised (without taking the focus) or shown normally again.
+    void Minimize();
+    void Restore();
+
     // The caption of message and error boxes; the program's name until set.
     QString Title() const;
     void SetTitle(const QString& title) { mTitle = title; }

@@ -27,9 +27,9 @@ VARNEL_PUBLISH(TControl, c)
     c.event("OnMouseLeave", &TControl::OnMouseLeave);
 }
 
-TControl::TControl(TComponent* owner, QWidget* widget, TColor defaultColor)
+TControl::TControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool ownWindow)
     : TComponent(owner), mWidget(widget), mFont(std::make_unique<TFont>()), mColor(defaultColor),
-      mDefaultColor(defaultColor)
+      mDefaultColor(defaultColor), mOwnWindow(ownWindow)
 {
     mBounds = QRect(0, 0, widget->width(), widget->height());
     mFont->OnChange = [this](TObject*) { FontChanged(); };
@@ -37,7 +37,7 @@ TControl::TControl(TComponent* owner, QWidget* widget, TColor defaultColor)
     ApplyFont();
     // A control dropped on a form (or on any windowed control) stands on it;
     // a window of its own (a form) has no parent.
-    if (auto* parent = dynamic_cast<TWinControl*>(owner); parent && !widget->isWindow())
+    if (auto* parent = dynamic_cast<TWinControl*>(owner); parent && !ownWindow)
         SetParent(parent);
 }
 
@@ -62,6 +62,8 @@ void TControl::SetParent(TWinControl* parent)
         return;
     if (parent == this)
         throw EComponentError(QStringLiteral("A control cannot be its own parent"));
+    if (parent && mOwnWindow)
+        throw EComponentError(QStringLiteral("The window %1 cannot be placed on %2").arg(Name(), parent->Name()));
     if (mParent)
         mParent->RemoveControl(this);
     mParent = parent;
@@ -155,7 +157,7 @@ void TControl::SetVisible(bool value)
 {
     mVisible = value;
     // A child shows with its parent; without one it waits for a parent.
-    if (mWidget && (mParent || mWidget->isWindow()))
+    if (mWidget && (mParent || mOwnWindow))
         mWidget->setVisible(value);
 }
 

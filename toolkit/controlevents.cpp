@@ -34,7 +34,7 @@ bool TControlEventFilter::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Move:
     case QEvent::Resize: {
         const auto* widget = static_cast<QWidget*>(watched);
-        mControl->WidgetBoundsChanged(widget->isWindow() ? widget->frameGeometry() : widget->geometry());
+        mControl->WidgetBoundsChanged(mControl->OwnWindow() ? widget->frameGeometry() : widget->geometry());
         break;
     }
     default:

@@ -22,6 +22,7 @@
 #include "toolkit/graphics.h"
 #include "toolkit/keys.h"
 
+#include <QPainter>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -98,13 +99,21 @@ public:
 
     virtual void Click();
 
+    // An accelerator character typed while no control used it (Alt+C, or C
+    // alone when the focused control takes no characters); true when this
+    // control acted on it.
+    virtual bool DialogChar(QChar character);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
 
 protected:
-    TControl(TComponent* owner, QWidget* widget, TColor defaultColor);
+    // `ownWindow`: the widget is a window of its own (a form), never placed
+    // on a parent.
+    TControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool ownWindow = false);
+    bool OwnWindow() const { return mOwnWindow; }
 
     void Loaded() override;
 
@@ -148,7 +157,31 @@ private:
     TColor mColor;
     TColor mDefaultColor;
     bool mParentColor = false;
+    bool mOwnWindow;
     TControlEventFilter* mEvents = nullptr;
+};
+
+// Whether `caption` marks `character` as its accelerator ("&Fermer" for F),
+// without regard to case; "&&" is a plain "&".
+bool IsAccel(QChar character, const QString& caption);
+
+// A control without a window of its own in the platform's sense: it takes no
+// focus and draws itself in Paint, called whenever Qt repaints the widget.
+class TGraphicControl : public TControl {
+    VARNEL_DECLARE_CLASS(TGraphicControl, TControl)
+
+public:
+    // Asks for a repaint (done later, by the event loop).
+    void Invalidate();
+    // Repaints now.
+    void Repaint();
+
+protected:
+    explicit TGraphicControl(TComponent* owner);
+    virtual void Paint(QPainter& painter) = 0;
+
+private:
+    friend class TPaintFilter;
 };
 
 // A control that can hold the focus and other controls.
@@ -181,6 +214,11 @@ public:
     // it (a default or cancel button clicking itself).
     virtual bool DialogKey(Word key);
 
+    // The focus moved to `focused` (any windowed control of the form, or
+    // null when it left the form's controls); every windowed control of the
+    // form hears of it.
+    virtual void FocusChanged(TWinControl* focused);
+
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
@@ -188,7 +226,7 @@ public:
     TNotifyEvent OnExit;
 
 protected:
-    TWinControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool tabStop);
+    TWinControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool tabStop, bool ownWindow = false);
     void Loaded() override;
 
     // The Qt focus policy for TabStop.

@@ -6,6 +6,7 @@
 #include "toolkit/application.h"
 #include "toolkit/guard.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -29,6 +30,7 @@ VARNEL_PUBLISH(TForm, c)
         .def(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
     c.prop("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle).def(fsNormal);
     c.prop("Visible", &TForm::Visible, &TForm::SetVisible).def(false);
+    c.prop("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl);
     c.event("OnCreate", &TForm::OnCreate);
     c.event("OnDestroy", &TForm::OnDestroy);
     c.event("OnShow", &TForm::OnShow);
@@ -57,6 +59,7 @@ protected:
             mForm->ClosedByWindow();
             return true;
         case QEvent::Show:
+            mForm->FocusActiveControl();
             FireEvent(mForm->OnShow, mForm);
             break;
         case QEvent::Hide:
@@ -71,25 +74,34 @@ protected:
     }
 
 private:
-    // A key reaches the window itself only when the focused control left it.
+    // A key reaches the window itself only when the focused control left
+    // it: Enter and Esc go to the buttons, a character to the accelerators.
     bool DialogKeyPress(QKeyEvent* event)
     {
         const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
         const Word key = VirtualKeyOf(*event);
-        if (modifiers != Qt::NoModifier || (key != VK_RETURN && key != VK_ESCAPE))
-            return false;
-        return mForm->DialogKey(key);
+        if (modifiers == Qt::NoModifier && (key == VK_RETURN || key == VK_ESCAPE))
+            return mForm->DialogKey(key);
+        const QString text = event->text();
+        const bool character = text.size() == 1 && text[0].isLetterOrNumber();
+        if (character && (modifiers == Qt::NoModifier || modifiers == Qt::AltModifier))
+            return mForm->DialogChar(text[0]);
+        if (modifiers == Qt::AltModifier && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')))
+            return mForm->DialogChar(QChar(key));
+        return false;
     }
 
     TForm* mForm;
 };
 
-TForm::TForm(TComponent* owner) : TWinControl(owner, new QWidget(nullptr, Qt::Window), clBtnFace, false)
+TForm::TForm(TComponent* owner) : TWinControl(owner, new QWidget(nullptr, Qt::Window), clBtnFace, false, true)
 {
     QWidget* window = Widget();
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setAutoFillBackground(true);
     mFormEvents = new TFormEventFilter(this, window);
+    mFocusConnection = QObject::connect(qApp, &QApplication::focusChanged, window,
+                     [this](QWidget*, QWidget* now) { NotifyFocusChange(now); });
     TControl::SetVisible(false);
     ApplyWindowFlags();
     ApplyColor();
@@ -98,6 +110,8 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new QWidget(nullptr, Qt::Wi
 
 TForm::~TForm()
 {
+    // Focus moves while the controls go; nothing is left to tell.
+    QObject::disconnect(mFocusConnection);
     FireEvent(OnDestroy, this);
     if (mModalLoop)
         mModalLoop->quit();
@@ -173,6 +187,8 @@ bool TForm::Active() const
 
 void TForm::ClosedByWindow()
 {
+    if (!mCloseCommand)
+        return;
     if (IsModal())
         SetModalResult(mrCancel);
     else
@@ -240,14 +256,95 @@ TModalResult TForm::ShowModal()
     return mModalResult;
 }
 
-// --- dialog keys -------------------------------------------------------------
+// --- keys and focus ----------------------------------------------------------
+
+template <class F>
+bool TForm::OfferToControls(F offer)
+{
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* control = dynamic_cast<TControl*>(Components(i)); control && offer(*control))
+            return true;
+    return false;
+}
 
 bool TForm::DialogKey(Word key)
 {
-    for (int i = 0; i < ComponentCount(); ++i)
-        if (auto* control = dynamic_cast<TWinControl*>(Components(i)); control && control->DialogKey(key))
-            return true;
-    return false;
+    return OfferToControls([key](TControl& control) {
+        auto* windowed = dynamic_cast<TWinControl*>(&control);
+        return windowed && windowed->DialogKey(key);
+    });
+}
+
+bool TForm::DialogChar(QChar character)
+{
+    return OfferToControls([character](TControl& control) { return control.DialogChar(character); });
+}
+
+// Tells every windowed control of the form which one has the focus now.
+void TForm::NotifyFocusChange(QWidget* now)
+{
+    if (!now || !Widget() || now->window() != Widget())
+        return;
+    TWinControl* focused = nullptr;
+    OfferToControls([&](TControl& control) {
+        auto* windowed = dynamic_cast<TWinControl*>(&control);
+        if (windowed && windowed->Widget() && (windowed->Widget() == now || windowed->Widget()->isAncestorOf(now)))
+            focused = windowed;
+        return focused != nullptr;
+    });
+    mActiveControl = focused;
+    OfferToControls([focused](TControl& control) {
+        if (auto* windowed = dynamic_cast<TWinControl*>(&control))
+            windowed->FocusChanged(focused);
+        return false;
+    });
+}
+
+TWinControl* TForm::ActiveControl() const
+{
+    return mActiveControl;
+}
+
+void TForm::SetActiveControl(TWinControl* control)
+{
+    mActiveControl = control;
+    if (!IsLoading() && Widget() && Widget()->isVisible())
+        FocusActiveControl();
+}
+
+void TForm::FocusActiveControl()
+{
+    if (mActiveControl && mActiveControl->CanFocus())
+        mActiveControl->SetFocus();
+}
+
+WId TForm::Handle() const
+{
+    return Widget() ? Widget()->winId() : WId();
+}
+
+bool TForm::HasSystemMenuCommand(unsigned command) const
+{
+    switch (command) {
+    case SC_CLOSE: return mCloseCommand && mBorderIcons.Contains(biSystemMenu);
+    case SC_MINIMIZE: return bool(Widget() && (Widget()->windowFlags() & Qt::WindowMinimizeButtonHint));
+    case SC_MAXIMIZE: return bool(Widget() && (Widget()->windowFlags() & Qt::WindowMaximizeButtonHint));
+    default: return false;
+    }
+}
+
+bool TForm::DeleteSystemMenuCommand(unsigned command)
+{
+    if (!HasSystemMenuCommand(command))
+        return false;
+    switch (command) {
+    case SC_CLOSE: mCloseCommand = false; break;
+    case SC_MINIMIZE: mBorderIcons.Exclude(biMinimize); break;
+    case SC_MAXIMIZE: mBorderIcons.Exclude(biMaximize); break;
+    default: return false;
+    }
+    ApplyWindowFlags();
+    return true;
 }
 
 // --- data modules ------------------------------------------------------------

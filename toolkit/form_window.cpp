@@ -142,7 +142,9 @@ void TForm::ApplyWindowFlags()
     } else {
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
         if (mBorderIcons.Contains(biSystemMenu))
-            flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+            flags |= Qt::WindowSystemMenuHint;
+        if (mBorderIcons.Contains(biSystemMenu) && mCloseCommand)
+            flags |= Qt::WindowCloseButtonHint;
         const bool minMax = HasMinMaxIcons(mBorderStyle) && mBorderIcons.Contains(biSystemMenu);
         if (minMax && mBorderIcons.Contains(biMinimize))
             flags |= Qt::WindowMinimizeButtonHint;

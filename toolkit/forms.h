@@ -37,6 +37,11 @@ using TBorderIcons = TSet<TBorderIcon>;
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
+// Commands of a window's system menu, by the platform's numbers.
+constexpr unsigned SC_MINIMIZE = 0xF020;
+constexpr unsigned SC_MAXIMIZE = 0xF030;
+constexpr unsigned SC_CLOSE = 0xF060;
+
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
@@ -67,6 +72,20 @@ public:
     QIcon Icon() const;
     void SetIcon(const QIcon& icon);
 
+    // The control that gets the focus when the form is shown, and the one
+    // that has it while the form is active.
+    TWinControl* ActiveControl() const;
+    void SetActiveControl(TWinControl* control);
+
+    // The native window, created on demand.
+    WId Handle() const;
+
+    // Removes a command from the window's system menu (SC_CLOSE also takes
+    // away the title-bar close button and closing by the window system;
+    // Close() from the program still works). False when it was not there.
+    bool DeleteSystemMenuCommand(unsigned command);
+    bool HasSystemMenuCommand(unsigned command) const;
+
     void SetVisible(bool value) override;
     void BringToFront();
     void Close();
@@ -84,6 +103,7 @@ public:
 
     // Offers a dialog key to the form's controls (see TWinControl::DialogKey).
     bool DialogKey(Word key) override;
+    bool DialogChar(QChar character) override;
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -105,6 +125,10 @@ private:
     QSize FrameExtra() const;
     void PlaceOnFirstShow();
     void ClosedByWindow();
+    void NotifyFocusChange(QWidget* now);
+    void FocusActiveControl();
+    template <class F>
+    bool OfferToControls(F offer);
 
     TPosition mPosition = poDefaultPosOnly;
     TFormBorderStyle mBorderStyle = bsSizeable;
@@ -113,6 +137,9 @@ private:
     TModalResult mModalResult = mrNone;
     QEventLoop* mModalLoop = nullptr;
     bool mPlaced = false;
+    bool mCloseCommand = true;
+    TWinControl* mActiveControl = nullptr;
+    QMetaObject::Connection mFocusConnection;
     TFormEventFilter* mFormEvents = nullptr;
 };
 

@@ -128,3 +128,11 @@ void TLabel::SetShowAccelChar(bool value)
     ApplyText(Text());
     AdjustSize();
 }
+
+bool TLabel::DialogChar(QChar character)
+{
+    if (!mShowAccelChar || !mFocusControl || !IsAccel(character, Caption()) || !mFocusControl->CanFocus())
+        return false;
+    mFocusControl->SetFocus();
+    return true;
+}

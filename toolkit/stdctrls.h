@@ -4,9 +4,13 @@
 #include "toolkit/controls.h"
 #include "toolkit/presenter.h"
 
+#include <memory>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QPlainTextEdit;
+class TStringList;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -34,6 +38,9 @@ public:
     void SetShowAccelChar(bool value);
     TWinControl* FocusControl() const { return mFocusControl; }
     void SetFocusControl(TWinControl* control) { mFocusControl = control; }
+
+    // The caption's accelerator focuses FocusControl when it can take it.
+    bool DialogChar(QChar character) override;
 
 protected:
     void ApplyText(const QString& text) override;
@@ -107,4 +114,37 @@ private:
     bool mDefault = false;
     bool mCancel = false;
     TModalResult mModalResult = mrNone;
+};
+
+// A multi-line text. Lines() holds the text line by line; setting Text
+// splits it at CR, LF or CR LF. OnChange fires on every change.
+class TMemo : public TWinControl {
+    VARNEL_DECLARE_CLASS(TMemo, TWinControl)
+
+public:
+    explicit TMemo(TComponent* owner);
+    ~TMemo() override;
+
+    TStrings* Lines() const { return mLines.get(); }
+    void Clear();
+    bool WordWrap() const { return mWordWrap; }
+    void SetWordWrap(bool value);
+    bool ReadOnly() const;
+    void SetReadOnly(bool value);
+
+    TNotifyEvent OnChange;
+
+protected:
+    QString GetText() const override;
+    void ApplyText(const QString& text) override;
+    void ApplyColor() override;
+
+private:
+    QPlainTextEdit* Editor() const;
+    void LinesChanged();
+    void EditorChanged();
+
+    std::unique_ptr<TStringList> mLines;
+    bool mWordWrap = true;
+    bool mSyncing = false;
 };

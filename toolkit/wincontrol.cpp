@@ -17,9 +17,15 @@ VARNEL_PUBLISH(TWinControl, c)
     c.event("OnExit", &TWinControl::OnExit);
 }
 
-TWinControl::TWinControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool tabStop)
-    : TControl(owner, widget, defaultColor), mTabStop(tabStop)
+TWinControl::TWinControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool tabStop, bool ownWindow)
+    : TControl(owner, widget, defaultColor, ownWindow), mTabStop(tabStop)
 {
+    // The parent met this control while it was still being built and could
+    // not see it as a windowed one: join its Tab sequence now.
+    if (Parent()) {
+        Parent()->mTabList.push_back(this);
+        Parent()->UpdateTabChain();
+    }
     ApplyTabStop();
 }
 
@@ -113,7 +119,7 @@ void TWinControl::SetTabStop(bool value)
 
 void TWinControl::ApplyTabStop()
 {
-    if (Widget() && !Widget()->isWindow())
+    if (Widget() && !OwnWindow())
         Widget()->setFocusPolicy(mTabStop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
