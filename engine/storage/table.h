@@ -32,6 +32,7 @@
 #include "engine/storage/storage_error.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -145,9 +146,11 @@ public:
     // Creates a table of `kind` at `path` with this table's fields (as near
     // as that kind allows) and returns it open exclusively.
     std::unique_ptr<Table> CopyStructure(const std::string& path, TableKind kind) const;
-    // Appends every record of this table (deleted ones only when asked) to
-    // `dest`, matching fields by name and converting values by type.
-    void CopyContentsTo(Table& dest, bool includeDeleted = false) const;
+    // Appends every record of this table (deleted ones only when asked, and
+    // only those `include` accepts when it is given) to `dest`, matching
+    // fields by name and converting values by type.
+    using RecordFilter = std::function<bool(uint32_t recno, const uint8_t* image)>;
+    void CopyContentsTo(Table& dest, bool includeDeleted = false, const RecordFilter& include = {}) const;
 
     // Locks (non-blocking: a conflict raises kErrLockConflict at once).
     // Locking what this object already holds succeeds; unlocking a record

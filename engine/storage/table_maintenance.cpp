@@ -317,7 +317,7 @@ void CopyValue(const Table& source, size_t from, const uint8_t* sourceImage, Tab
 
 } // namespace
 
-void Table::CopyContentsTo(Table& dest, bool includeDeleted) const
+void Table::CopyContentsTo(Table& dest, bool includeDeleted, const RecordFilter& include) const
 {
     CheckOpen();
     const RecordLayout& out = dest.Layout();
@@ -329,7 +329,7 @@ void Table::CopyContentsTo(Table& dest, bool includeDeleted) const
     for (uint32_t recno = 1; recno <= count; ++recno) {
         ReadRecord(recno, image.data());
         bool deleted = RecordLayout::IsDeleted(image.data());
-        if (deleted && !includeDeleted)
+        if ((deleted && !includeDeleted) || (include && !include(recno, image.data())))
             continue;
         std::vector<uint8_t> target = out.BlankRecord();
         for (size_t i = 0; i < sourceIndex.size(); ++i)

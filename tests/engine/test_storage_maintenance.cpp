@@ -180,6 +180,13 @@ TEST(Copies, StructureAndContentsMoveBetweenKinds)
         std::vector<uint8_t> memo = copy->ReadMemo(size_t(c.FieldIndex("NOTE")), copy->ReadRecord(1).data());
         EXPECT_EQ(std::string(memo.begin(), memo.end()), "note 1");
     }
+    // A filter and the deleted records.
+    auto some = source->CopyStructure(Path(folder, "some"), TableKind::ADT);
+    source->CopyContentsTo(*some, true, [&](uint32_t recno, const uint8_t*) { return recno != 1; });
+    ASSERT_EQ(some->RecordCount(), 2u);
+    EXPECT_EQ(some->Layout().GetText(1, some->ReadRecord(1).data()), "item2");
+    EXPECT_TRUE(some->IsRecordDeleted(2));
+    EXPECT_EQ(some->Layout().GetInteger(0, some->ReadRecord(2).data()), 2) << "the copy numbers its own";
 }
 
 TEST(Create, RefusesToReplaceATableThatIsOpenAndLeavesItIntact)
