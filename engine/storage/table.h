@@ -67,13 +67,20 @@ class MemoFile;
 class Table {
 public:
     // Opens an existing table. `path` is the file name (8-bit, Windows-1252);
-    // without an extension the kind's default one (.adt or .dbf) is added.
+    // without an extension the kind's default one (.adt or .dbf) is added. A
+    // Visual FoxPro file opens as VFP whatever DBF kind is asked for; another
+    // DBF asked for as VFP opens as CDX. A DBF whose header announces another
+    // program's structural index opens only read-only (changes would leave
+    // that index stale).
     static std::unique_ptr<Table> Open(const std::string& path, TableKind kind,
                                        const OpenOptions& options = {});
 
     // Creates a table from a definition text ("NAME,Char,30;ID,Integer;"),
     // replacing an existing table of that name unless it is open somewhere.
-    // Raises kErrBadDefinition / kErrUnknownFieldType for a bad text.
+    // Raises kErrBadDefinition / kErrUnknownFieldType for a bad text and
+    // kErrNotSupported for a type the kind cannot hold. VFP columns are
+    // nullable unless defined NOT NULL; NTX keeps Binary and Image columns as
+    // dBase memos (type Memo). DBF headers never announce a structural index.
     static std::unique_ptr<Table> Create(const std::string& path, TableKind kind,
                                          std::string_view definition,
                                          const CreateOptions& options = {});
