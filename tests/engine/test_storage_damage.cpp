@@ -178,9 +178,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadDefinition{"C,Char,300;", kErrBadDefinition, "C"},
                       BadDefinition{";;", kErrBadDefinition, "no fields"}));
 
-} // namespace
-
-namespace {
 
 // Reads everything a table holds through every accessor that fits the field.
 void ReadEverything(const Table& table)

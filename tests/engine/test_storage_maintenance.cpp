@@ -223,9 +223,6 @@ TEST(Definition, DefinitionTextRoundTripsThroughCreate)
     EXPECT_EQ(table->DefinitionText(), text);
 }
 
-} // namespace
-
-namespace {
 
 TEST(ModTime, AppendAndWriteStampTheLocalTime)
 {
@@ -243,9 +240,6 @@ TEST(ModTime, AppendAndWriteStampTheLocalTime)
     EXPECT_FALSE(table->Layout().IsNull(1, table->ReadRecord(1).data()));
 }
 
-} // namespace
-
-namespace {
 
 TEST(Pack, AFailureHalfwayLeavesTheOldFilesAndNoTemporaries)
 {

@@ -131,9 +131,6 @@ TEST(MemoFiles, DbaseIIIMemoRefusesTheTerminatorByteInsteadOfCuttingTheValue)
     EXPECT_EQ(image, before);
 }
 
-} // namespace
-
-namespace {
 
 TEST(MemoFiles, UnicodeMemosKeepTheirUtf16Bytes)
 {
