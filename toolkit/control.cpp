@@ -43,6 +43,9 @@ TControl::TControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool
 
 TControl::~TControl()
 {
+    // The widget still sends events while it goes (hide, focus out, leave);
+    // none may reach handlers of a control that is half destroyed.
+    delete mEvents.data();
     if (mParent)
         mParent->RemoveControl(this);
     delete mWidget.data();

@@ -158,7 +158,7 @@ private:
     TColor mDefaultColor;
     bool mParentColor = false;
     bool mOwnWindow;
-    TControlEventFilter* mEvents = nullptr;
+    QPointer<TControlEventFilter> mEvents;
 };
 
 // Whether `caption` marks `character` as its accelerator ("&Fermer" for F),
@@ -167,10 +167,14 @@ bool IsAccel(QChar character, const QString& caption);
 
 // A control without a window of its own in the platform's sense: it takes no
 // focus and draws itself in Paint, called whenever Qt repaints the widget.
+class TPaintFilter;
+
 class TGraphicControl : public TControl {
     VARNEL_DECLARE_CLASS(TGraphicControl, TControl)
 
 public:
+    ~TGraphicControl() override;
+
     // Asks for a repaint (done later, by the event loop).
     void Invalidate();
     // Repaints now.
@@ -182,6 +186,7 @@ protected:
 
 private:
     friend class TPaintFilter;
+    QPointer<TPaintFilter> mPaintFilter;
 };
 
 // A control that can hold the focus and other controls.

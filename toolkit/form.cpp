@@ -110,9 +110,11 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new QWidget(nullptr, Qt::Wi
 
 TForm::~TForm()
 {
-    // Focus moves while the controls go; nothing is left to tell.
-    QObject::disconnect(mFocusConnection);
     FireEvent(OnDestroy, this);
+    // Focus moves and the window hides while the controls go; none of that
+    // may reach the handlers of a form whose derived parts are gone.
+    QObject::disconnect(mFocusConnection);
+    delete mFormEvents.data();
     if (mModalLoop)
         mModalLoop->quit();
     // Controls hold widgets inside the window: they go first.

@@ -140,7 +140,7 @@ private:
     bool mCloseCommand = true;
     TWinControl* mActiveControl = nullptr;
     QMetaObject::Connection mFocusConnection;
-    TFormEventFilter* mFormEvents = nullptr;
+    QPointer<TFormEventFilter> mFormEvents;
 };
 
 // A non-visual container of components (a data module): read from its

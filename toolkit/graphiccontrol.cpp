@@ -38,8 +38,14 @@ private:
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner, new QWidget(), clBtnFace)
 {
     Widget()->setFocusPolicy(Qt::NoFocus);
-    new TPaintFilter(this, Widget());
+    mPaintFilter = new TPaintFilter(this, Widget());
     SetParentColor(true);
+}
+
+// Paint is gone with the derived class: no paint may reach it any more.
+TGraphicControl::~TGraphicControl()
+{
+    delete mPaintFilter.data();
 }
 
 void TGraphicControl::Invalidate()

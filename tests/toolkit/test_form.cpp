@@ -187,6 +187,24 @@ TEST_F(FormTest, DropDownHandlersAreBoundFromTheDefinition)
     EXPECT_EQ(seen, QStringList{QStringLiteral("prod")});
 }
 
+TEST_F(FormTest, DestroyingAShownFormRunsNoHandlersOnTheWay)
+{
+    TTestForm* form = CreateMainForm();
+    QStringList late;
+    form->OnHide = [&](TObject*) { late.append(QStringLiteral("OnHide")); };
+    form->EditSource->OnExit = [&](TObject*) { late.append(QStringLiteral("OnExit")); };
+    form->Alias->OnMouseLeave = [&](TObject*) { late.append(QStringLiteral("OnMouseLeave")); };
+    form->Show();
+    form->Widget()->activateWindow();
+    form->EditSource->SetFocus();
+    QApplication::processEvents();
+
+    delete form;
+    EXPECT_EQ(late, QStringList{});
+    EXPECT_EQ(scope.App().MainForm(), nullptr);
+    EXPECT_TRUE(scope.App().Terminated()) << "the main form went away";
+}
+
 TEST_F(FormTest, GrabbedScreenshotIsThePaintedForm)
 {
     TTestForm* form = CreateMainForm();
