@@ -173,7 +173,8 @@ bool RecordLayout::BytesShowNull(const FieldDesc& field, const uint8_t* p) const
     }
     if (mKind == TableKind::VFP) {
         switch (field.type) {
-        case ft::Logical: case ft::Numeric: return AllBytesIn(p, L, " ");
+        case ft::Logical: return AllBytesIn(p, L, " ?"); // '?' is the xBase "not set"
+        case ft::Numeric: return AllBytesIn(p, L, " ");
         case ft::Date: return AllBytesIn(p, L, " ") || AllBytesIn(p, L, "0");
         case ft::TimeStamp: return GetU32(p) == 0;
         default: return false;
