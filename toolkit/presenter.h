@@ -14,7 +14,9 @@
 
 #include "framework/tset.h"
 
+#include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -50,17 +52,44 @@ struct TMessageRequest {
     bool isErrorBox = false;
 };
 
+// An open-file or folder-picking dialog.
+struct TFileDialogRequest {
+    enum class Kind { OpenFile, PickFolder };
+    Kind kind = Kind::OpenFile;
+    QString title;
+    QString initialFolder;
+    // "Description|pattern;pattern|Description|pattern", as dialogs take it.
+    QString filter;
+    QString fileName;
+    // Whether a typed name must name an existing file (ofNoValidate clears it).
+    bool validate = true;
+    // Called once the dialog is up, before the operator acts; it may ask
+    // for parts of the dialog to be hidden (HiddenControls).
+    std::function<void()> shown;
+    // The platform's identifiers of the parts to hide, in the order asked.
+    QList<int> hiddenControls;
+};
+
+struct TFileDialogAnswer {
+    bool accepted = false;
+    QString fileName;   // the chosen file or folder when accepted
+};
+
 class TPresenter {
 public:
     virtual ~TPresenter();
     // Shows a modal box and returns the result of the button pressed.
     virtual TModalResult MessageBox(const TMessageRequest& request) = 0;
+    // Shows a modal file or folder dialog; calls request.shown once it is up.
+    virtual TFileDialogAnswer FileDialog(TFileDialogRequest& request) = 0;
 };
 
-// Shows real QMessageBox dialogs, parented to the active window if any.
+// Shows real QMessageBox and QFileDialog dialogs, parented to the active
+// window if any.
 class TQtPresenter : public TPresenter {
 public:
     TModalResult MessageBox(const TMessageRequest& request) override;
+    TFileDialogAnswer FileDialog(TFileDialogRequest& request) override;
 };
 
 // The presenter in force.

@@ -41,3 +41,15 @@ QStringList TRecordingPresenter::MessageTexts() const
             texts.append(request.text);
     return texts;
 }
+
+TFileDialogAnswer TRecordingPresenter::FileDialog(TFileDialogRequest& request)
+{
+    if (request.shown)
+        request.shown();
+    mFileRequests.append(request);
+    if (mFileAnswers.empty())
+        return {};
+    TFileDialogAnswer answer = mFileAnswers.front();
+    mFileAnswers.pop_front();
+    return answer;
+}
