@@ -5,22 +5,27 @@
 
 using namespace engine;
 
+namespace {
+
+template <class Store>
+UNSIGNED32 Register(const char* function, bool given, Store store)
+{
+    return ApiCall(function, [&] {
+        RequireArgument(given, function, "the callback is null");
+        store();
+    });
+}
+
+} // namespace
+
 UNSIGNED32 AdsRegisterCallbackFunction(ADS_CALLBACK_FUNCTION pfn, UNSIGNED32 ulCallbackID)
 {
-    const char* function = "AdsRegisterCallbackFunction";
-    return ApiCall(function, [&] {
-        RequireArgument(pfn != nullptr, function, "the callback is null");
-        RegisterCallback(pfn, ulCallbackID);
-    });
+    return Register("AdsRegisterCallbackFunction", pfn != nullptr, [&] { RegisterCallback(pfn, ulCallbackID); });
 }
 
 UNSIGNED32 AdsRegisterCallbackFunction101(ADS_CALLBACK_FUNCTION101 pfn, UNSIGNED64 qCallbackID)
 {
-    const char* function = "AdsRegisterCallbackFunction101";
-    return ApiCall(function, [&] {
-        RequireArgument(pfn != nullptr, function, "the callback is null");
-        RegisterCallback101(pfn, qCallbackID);
-    });
+    return Register("AdsRegisterCallbackFunction101", pfn != nullptr, [&] { RegisterCallback101(pfn, qCallbackID); });
 }
 
 UNSIGNED32 AdsClearCallbackFunction(void)
@@ -31,11 +36,7 @@ UNSIGNED32 AdsClearCallbackFunction(void)
 
 UNSIGNED32 AdsRegisterProgressCallback(ADS_PROGRESS_CALLBACK pfn)
 {
-    const char* function = "AdsRegisterProgressCallback";
-    return ApiCall(function, [&] {
-        RequireArgument(pfn != nullptr, function, "the callback is null");
-        RegisterProgressCallback(pfn);
-    });
+    return Register("AdsRegisterProgressCallback", pfn != nullptr, [&] { RegisterProgressCallback(pfn); });
 }
 
 UNSIGNED32 AdsClearProgressCallback(void)
@@ -46,11 +47,7 @@ UNSIGNED32 AdsClearProgressCallback(void)
 
 UNSIGNED32 AdsRegisterSQLAbortFunc(ADS_SQL_ABORT_FUNC pfn)
 {
-    const char* function = "AdsRegisterSQLAbortFunc";
-    return ApiCall(function, [&] {
-        RequireArgument(pfn != nullptr, function, "the callback is null");
-        RegisterSqlAbort(pfn);
-    });
+    return Register("AdsRegisterSQLAbortFunc", pfn != nullptr, [&] { RegisterSqlAbort(pfn); });
 }
 
 UNSIGNED32 AdsClearSQLAbortFunc(void)

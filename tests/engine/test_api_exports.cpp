@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -15,7 +16,10 @@ namespace {
 
 std::set<std::string> DeclaredFunctions()
 {
-    std::ifstream header(std::string(VARNEL_TEST_DATA) + "/../../../engine/engine.h");
+    // The test data folder is <source>/tests/engine/data; taken apart by
+    // name, since the folder itself need not exist.
+    std::filesystem::path source = std::filesystem::path(VARNEL_TEST_DATA).parent_path().parent_path().parent_path();
+    std::ifstream header(source / "engine" / "engine.h");
     std::set<std::string> names;
     std::regex declaration(R"(^VARNEL_ENGINE_API UNSIGNED32 (Ads\w+)\()");
     for (std::string line; std::getline(header, line);) {
