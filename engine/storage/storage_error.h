@@ -2,7 +2,10 @@
 // or lock operation is raised as a StorageError carrying an engine error code
 // and a text that names the file or field concerned; the API layer turns it
 // into the caller's last error. Nothing in storage reports failure any other
-// way (no error returns, no silent defaults).
+// way (no error returns, no silent defaults). It derives from
+// std::runtime_error rather than the project's Exception because the engine
+// does not link Qt, and it never leaves the engine: the API boundary catches
+// it.
 #pragma once
 
 #include <cstdint>
