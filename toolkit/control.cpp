@@ -35,6 +35,7 @@ TControl::TControl(TComponent* owner, QWidget* widget, TColor defaultColor, bool
     mFont->OnChange = [this](TObject*) { FontChanged(); };
     mEvents = new TControlEventFilter(this, widget);
     ApplyFont();
+    ApplyColor();
     // A control dropped on a form (or on any windowed control) stands on it;
     // a window of its own (a form) has no parent.
     if (auto* parent = dynamic_cast<TWinControl*>(owner); parent && !ownWindow)
@@ -253,8 +254,14 @@ void TControl::ApplyColor()
     if (!mWidget)
         return;
     QPalette palette = mWidget->palette();
-    palette.setColor(QPalette::Window, ToQColor(mColor));
+    palette.setColor(mColorRole, ToQColor(mColor));
     mWidget->setPalette(palette);
+}
+
+void TControl::SetColorRole(QPalette::ColorRole role)
+{
+    mColorRole = role;
+    ApplyColor();
 }
 
 QPixmap TControl::Grab() const

@@ -135,6 +135,9 @@ protected:
     void ParentFontChanged();
     void ParentColorChanged();
     TColor DefaultColor() const { return mDefaultColor; }
+    // The palette role that Color paints: the window behind a label or a
+    // form, the inside of an edit or a list.
+    void SetColorRole(QPalette::ColorRole role);
 
 private:
     friend class TWinControl;
@@ -158,6 +161,7 @@ private:
     TColor mDefaultColor;
     bool mParentColor = false;
     bool mOwnWindow;
+    QPalette::ColorRole mColorRole = QPalette::Window;
     QPointer<TControlEventFilter> mEvents;
 };
 

@@ -18,7 +18,7 @@ VARNEL_PUBLISH(TEdit, c)
 TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit(), clWindow, true)
 {
     QObject::connect(LineEdit(), &QLineEdit::textChanged, LineEdit(), [this] { FireEvent(OnChange, this); });
-    ApplyColor();
+    SetColorRole(QPalette::Base);
     SetBounds(0, 0, 121, 21);
 }
 
@@ -36,15 +36,6 @@ void TEdit::ApplyText(const QString& text)
 {
     if (LineEdit() && LineEdit()->text() != text)
         LineEdit()->setText(text);
-}
-
-void TEdit::ApplyColor()
-{
-    if (!LineEdit())
-        return;
-    QPalette palette = LineEdit()->palette();
-    palette.setColor(QPalette::Base, ToQColor(Color()));
-    LineEdit()->setPalette(palette);
 }
 
 void TEdit::SetMaxLength(int value)

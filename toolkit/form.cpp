@@ -104,7 +104,6 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new QWidget(nullptr, Qt::Wi
                      [this](QWidget*, QWidget* now) { NotifyFocusChange(now); });
     TControl::SetVisible(false);
     ApplyWindowFlags();
-    ApplyColor();
     SetBounds(0, 0, 320, 240);
 }
 
@@ -143,15 +142,6 @@ void TForm::ApplyText(const QString& text)
 {
     if (Widget())
         Widget()->setWindowTitle(text);
-}
-
-void TForm::ApplyColor()
-{
-    if (!Widget())
-        return;
-    QPalette palette = Widget()->palette();
-    palette.setColor(QPalette::Window, ToQColor(Color()));
-    Widget()->setPalette(palette);
 }
 
 QIcon TForm::Icon() const

@@ -116,7 +116,6 @@ protected:
     // Reads the definition into this form and runs OnCreate.
     void ReadDefinition(const QString& fileName);
     void ApplyText(const QString& text) override;
-    void ApplyColor() override;
 
 private:
     friend class TFormEventFilter;

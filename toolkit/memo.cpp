@@ -20,7 +20,7 @@ TMemo::TMemo(TComponent* owner)
 {
     mLines->OnChange = [this](TObject*) { LinesChanged(); };
     QObject::connect(Editor(), &QPlainTextEdit::textChanged, Editor(), [this] { EditorChanged(); });
-    ApplyColor();
+    SetColorRole(QPalette::Base);
     SetBounds(0, 0, 185, 89);
 }
 
@@ -62,15 +62,6 @@ QString TMemo::GetText() const
 void TMemo::ApplyText(const QString& text)
 {
     mLines->SetText(text);
-}
-
-void TMemo::ApplyColor()
-{
-    if (!Editor())
-        return;
-    QPalette palette = Editor()->palette();
-    palette.setColor(QPalette::Base, ToQColor(Color()));
-    Editor()->setPalette(palette);
 }
 
 void TMemo::Clear()

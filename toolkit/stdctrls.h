@@ -79,7 +79,6 @@ public:
 protected:
     QString GetText() const override;
     void ApplyText(const QString& text) override;
-    void ApplyColor() override;
 
 private:
     QLineEdit* LineEdit() const;
@@ -137,7 +136,6 @@ public:
 protected:
     QString GetText() const override;
     void ApplyText(const QString& text) override;
-    void ApplyColor() override;
 
 private:
     QPlainTextEdit* Editor() const;

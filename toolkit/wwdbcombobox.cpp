@@ -34,7 +34,7 @@ TwwDBComboBox::TwwDBComboBox(TComponent* owner)
     QObject::connect(Combo(), &QComboBox::activated, Combo(), [this] { FireEvent(OnChange, this); });
     mItems->Add(QString());
     ApplyList();
-    ApplyColor();
+    SetColorRole(QPalette::Base);
     SetBounds(0, 0, 121, 21);
 }
 
@@ -97,15 +97,6 @@ void TwwDBComboBox::ApplyText(const QString& text)
     const int index = Combo()->findText(text, Qt::MatchFixedString);
     if (index >= 0)
         Combo()->setCurrentIndex(index);
-}
-
-void TwwDBComboBox::ApplyColor()
-{
-    if (!Combo())
-        return;
-    QPalette palette = Combo()->palette();
-    palette.setColor(QPalette::Base, ToQColor(Color()));
-    Combo()->setPalette(palette);
 }
 
 void TwwDBComboBox::DropDown()

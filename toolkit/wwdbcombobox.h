@@ -67,7 +67,6 @@ protected:
     void Loaded() override;
     QString GetText() const override;
     void ApplyText(const QString& text) override;
-    void ApplyColor() override;
 
 private:
     QComboBox* Combo() const;

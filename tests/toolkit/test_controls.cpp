@@ -132,6 +132,22 @@ TEST_F(ControlsTest, GaugeRepaintsOnlyWhenThePercentageChangesAndDrawsTheBar)
     EXPECT_THROW(gauge->SetKind(gkPie), EPropertyError);
 }
 
+TEST_F(ControlsTest, ColourPaintsBehindLabelsAndInsideEdits)
+{
+    auto* label = new TLabel(form);
+    label->SetCaption(QStringLiteral("Alias :"));
+    auto* edit = new TEdit(form);
+    edit->SetBounds(100, 50, 120, 21);
+    form->SetColor(clYellow);
+    edit->SetColor(clAqua);
+    ShowActive();
+
+    const QImage image = form->Grab().toImage();
+    EXPECT_EQ(image.pixelColor(390, 190), QColor(Qt::yellow)) << "the form";
+    EXPECT_EQ(image.pixelColor(label->Width() - 1, 1), QColor(Qt::yellow)) << "the label follows the form";
+    EXPECT_EQ(image.pixelColor(200, 60), QColor(Qt::cyan)) << "inside the edit";
+}
+
 TEST_F(ControlsTest, AcceleratorsClickOrFocusTheirControls)
 {
     struct Case {
