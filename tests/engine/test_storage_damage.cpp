@@ -95,9 +95,9 @@ const Damage kDamages[] = {
     {"adt opened as dbf", TableKind::ADT, nullptr, kErrCorruptTable, "table", false},
 };
 
-class DamagedFiles : public ::testing::TestWithParam<Damage> {};
+class StorageDamagedFiles : public ::testing::TestWithParam<Damage> {};
 
-TEST_P(DamagedFiles, GiveAClearErrorNamingTheFileOrField)
+TEST_P(StorageDamagedFiles, GiveAClearErrorNamingTheFileOrField)
 {
     const Damage& d = GetParam();
     testsupport::TempFolder folder;
@@ -133,7 +133,7 @@ TEST_P(DamagedFiles, GiveAClearErrorNamingTheFileOrField)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DamagedFiles, ::testing::ValuesIn(kDamages), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Cases, StorageDamagedFiles, ::testing::ValuesIn(kDamages), [](const auto& info) {
     std::string name = info.param.label;
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)))
@@ -149,9 +149,9 @@ struct BadDefinition {
 
 void PrintTo(const BadDefinition& d, std::ostream* os) { *os << d.text; }
 
-class BadDefinitions : public ::testing::TestWithParam<BadDefinition> {};
+class StorageBadDefinitions : public ::testing::TestWithParam<BadDefinition> {};
 
-TEST_P(BadDefinitions, AreRefusedNamingTheFieldAndCreateNothing)
+TEST_P(StorageBadDefinitions, AreRefusedNamingTheFieldAndCreateNothing)
 {
     testsupport::TempFolder folder;
     try {
@@ -165,7 +165,7 @@ TEST_P(BadDefinitions, AreRefusedNamingTheFieldAndCreateNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, BadDefinitions,
+    Texts, StorageBadDefinitions,
     ::testing::Values(BadDefinition{"NAME,Strange,5;", kErrUnknownFieldType, "NAME"},
                       BadDefinition{"ID,Integer;NAME,Char;", kErrBadDefinition, "NAME"},
                       BadDefinition{"NAME,;", kErrBadDefinition, "NAME"},
@@ -198,11 +198,11 @@ void ReadEverything(const Table& table)
     }
 }
 
-class CorruptedBytes : public ::testing::TestWithParam<TableKind> {};
+class StorageCorruptedBytes : public ::testing::TestWithParam<TableKind> {};
 
 // Every single byte of the table and memo files spoiled in turn: opening and
 // reading either works or raises StorageError, and never anything else.
-TEST_P(CorruptedBytes, NeverCrashOrRaiseAnythingButStorageError)
+TEST_P(StorageCorruptedBytes, NeverCrashOrRaiseAnythingButStorageError)
 {
     testsupport::TempFolder folder;
     std::string name = Path(folder, "fuzz");
@@ -243,7 +243,7 @@ TEST_P(CorruptedBytes, NeverCrashOrRaiseAnythingButStorageError)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, CorruptedBytes,
+INSTANTIATE_TEST_SUITE_P(Kinds, StorageCorruptedBytes,
                          ::testing::Values(TableKind::NTX, TableKind::CDX, TableKind::VFP, TableKind::ADT),
                          [](const auto& info) {
                              switch (info.param) {

@@ -71,7 +71,7 @@ std::string Text(const Table& table, uint32_t recno, const char* field)
     return table.Layout().IsNull(index, image.data()) ? "NULL" : table.Layout().GetText(index, image.data());
 }
 
-TEST(PeerTables, TablesWrittenByPythonDbfReadCorrectly)
+TEST(StoragePeerTables, TablesWrittenByPythonDbfReadCorrectly)
 {
     SKIP_WITHOUT_PEERS();
     testsupport::TempFolder folder;
@@ -116,7 +116,7 @@ TEST(PeerTables, TablesWrittenByPythonDbfReadCorrectly)
         EXPECT_EQ(Text(*pos, 1, field), "a") << field;
 }
 
-TEST(PeerTables, VarcharTableBuiltFromTheDocumentedLayoutReadsCorrectly)
+TEST(StoragePeerTables, VarcharTableBuiltFromTheDocumentedLayoutReadsCorrectly)
 {
     SKIP_WITHOUT_PEERS();
     testsupport::TempFolder folder;
@@ -167,9 +167,9 @@ const OurTable kOurTables[] = {
      "dbf NAME=NULL QTY=NULL WHEN=NULL NOTE=NULL PRICE=NULL RATE=NULL AMT=NULL DAY=NULL OK=NULL\n"},
 };
 
-class OurTablesInPeers : public ::testing::TestWithParam<OurTable> {};
+class StorageOurTablesInPeers : public ::testing::TestWithParam<OurTable> {};
 
-TEST_P(OurTablesInPeers, ReadCorrectlyInDbfreadAndDbf)
+TEST_P(StorageOurTablesInPeers, ReadCorrectlyInDbfreadAndDbf)
 {
     SKIP_WITHOUT_PEERS();
     const OurTable& t = GetParam();
@@ -196,7 +196,7 @@ TEST_P(OurTablesInPeers, ReadCorrectlyInDbfreadAndDbf)
     EXPECT_EQ(output, t.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, OurTablesInPeers, ::testing::ValuesIn(kOurTables),
+INSTANTIATE_TEST_SUITE_P(Kinds, StorageOurTablesInPeers, ::testing::ValuesIn(kOurTables),
                          [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

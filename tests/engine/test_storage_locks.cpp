@@ -35,9 +35,9 @@ std::string MakeTable(const testsupport::TempFolder& folder, TableKind kind, int
     return name;
 }
 
-class Locks : public ::testing::TestWithParam<TableKind> {};
+class StorageLocks : public ::testing::TestWithParam<TableKind> {};
 
-TEST_P(Locks, RecordAndTableLocksConflictBetweenTwoTableObjects)
+TEST_P(StorageLocks, RecordAndTableLocksConflictBetweenTwoTableObjects)
 {
     testsupport::TempFolder folder;
     std::string name = MakeTable(folder, GetParam(), 3);
@@ -70,7 +70,7 @@ TEST_P(Locks, RecordAndTableLocksConflictBetweenTwoTableObjects)
     second->LockTable();
 }
 
-TEST_P(Locks, ExclusiveOpensRefuseAndAreRefusedByOtherOpens)
+TEST_P(StorageLocks, ExclusiveOpensRefuseAndAreRefusedByOtherOpens)
 {
     testsupport::TempFolder folder;
     std::string name = MakeTable(folder, GetParam(), 1);
@@ -97,7 +97,7 @@ TEST_P(Locks, ExclusiveOpensRefuseAndAreRefusedByOtherOpens)
     EXPECT_TRUE(RefusedWith(kErrReadOnly, [&] { reader->AppendRecord(image.data()); }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, Locks, ::testing::Values(TableKind::CDX, TableKind::ADT),
+INSTANTIATE_TEST_SUITE_P(Kinds, StorageLocks, ::testing::Values(TableKind::CDX, TableKind::ADT),
                          [](const auto& info) { return info.param == TableKind::ADT ? "ADT" : "CDX"; });
 
 // A child process takes locks and reports back through a pipe; the parent
@@ -153,7 +153,7 @@ Child Fork(Body body)
     return {pid, up[0], down[1]};
 }
 
-TEST(LocksBetweenProcesses, RecordTableAndExclusiveLocksHoldAcrossFork)
+TEST(StorageLocksBetweenProcesses, RecordTableAndExclusiveLocksHoldAcrossFork)
 {
     testsupport::TempFolder folder;
     std::string name = MakeTable(folder, TableKind::VFP, 2);

@@ -52,9 +52,9 @@ std::vector<std::string> Names(const Table& table)
     return names;
 }
 
-class Maintenance : public ::testing::TestWithParam<TableKind> {};
+class StorageMaintenance : public ::testing::TestWithParam<TableKind> {};
 
-TEST_P(Maintenance, DeleteRecallPackAndZap)
+TEST_P(StorageMaintenance, DeleteRecallPackAndZap)
 {
     testsupport::TempFolder folder;
     auto table = Table::Create(Path(folder, "t"), GetParam(), "NAME,Char,8;NOTE,Memo;");
@@ -83,7 +83,7 @@ TEST_P(Maintenance, DeleteRecallPackAndZap)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
 }
 
-TEST_P(Maintenance, PackAndZapNeedAnExclusiveOpenAndChangeNothingWithout)
+TEST_P(StorageMaintenance, PackAndZapNeedAnExclusiveOpenAndChangeNothingWithout)
 {
     testsupport::TempFolder folder;
     Table::Create(Path(folder, "t"), GetParam(), "NAME,Char,8;NOTE,Memo;");
@@ -102,7 +102,7 @@ TEST_P(Maintenance, PackAndZapNeedAnExclusiveOpenAndChangeNothingWithout)
     EXPECT_EQ(storagetest::ReadFileBytes(table->FileName()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKinds, Maintenance, ::testing::ValuesIn(kAllKinds),
+INSTANTIATE_TEST_SUITE_P(AllKinds, StorageMaintenance, ::testing::ValuesIn(kAllKinds),
                          [](const auto& info) { return KindName(info.param); });
 
 struct AutoincCase {
@@ -110,9 +110,9 @@ struct AutoincCase {
     const char* newRecordHex; // the autoincrement column of a blank record
 };
 
-class Autoinc : public ::testing::TestWithParam<AutoincCase> {};
+class StorageAutoinc : public ::testing::TestWithParam<AutoincCase> {};
 
-TEST_P(Autoinc, AppendsNumberFromOneKeepTheValueAndRememberTheNextAcrossOpens)
+TEST_P(StorageAutoinc, AppendsNumberFromOneKeepTheValueAndRememberTheNextAcrossOpens)
 {
     testsupport::TempFolder folder;
     std::string name = Path(folder, "auto");
@@ -139,12 +139,12 @@ TEST_P(Autoinc, AppendsNumberFromOneKeepTheValueAndRememberTheNextAcrossOpens)
     EXPECT_EQ(table->Layout().GetInteger(0, table->ReadRecord(3).data()), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, Autoinc,
+INSTANTIATE_TEST_SUITE_P(Kinds, StorageAutoinc,
                          ::testing::Values(AutoincCase{TableKind::ADT, "ff ff ff ff"},
                                            AutoincCase{TableKind::VFP, "00 00 00 00"}),
                          [](const auto& info) { return KindName(info.param.kind); });
 
-TEST(Copies, StructureAndContentsMoveBetweenKinds)
+TEST(StorageCopies, StructureAndContentsMoveBetweenKinds)
 {
     testsupport::TempFolder folder;
     auto source = Table::Create(Path(folder, "src"), TableKind::ADT,
@@ -189,7 +189,7 @@ TEST(Copies, StructureAndContentsMoveBetweenKinds)
     EXPECT_EQ(some->Layout().GetInteger(0, some->ReadRecord(2).data()), 2) << "the copy numbers its own";
 }
 
-TEST(Create, RefusesToReplaceATableThatIsOpenAndLeavesItIntact)
+TEST(StorageCreate, RefusesToReplaceATableThatIsOpenAndLeavesItIntact)
 {
     testsupport::TempFolder folder;
     auto open = Table::Create(Path(folder, "busy"), TableKind::VFP, "A,Char,3;", {});
@@ -212,7 +212,7 @@ TEST(Create, RefusesToReplaceATableThatIsOpenAndLeavesItIntact)
     EXPECT_FALSE(QFile::exists(folder.file("busy.dbf")));
 }
 
-TEST(Definition, DefinitionTextRoundTripsThroughCreate)
+TEST(StorageDefinition, DefinitionTextRoundTripsThroughCreate)
 {
     testsupport::TempFolder folder;
     const char* text = "NAME,Char,30;ID,Integer;N,Num,8,2;D,Date;T,Time;TS,TimeStamp;M,Memo;B,Binary;I,Image;"
@@ -224,7 +224,7 @@ TEST(Definition, DefinitionTextRoundTripsThroughCreate)
 }
 
 
-TEST(ModTime, AppendAndWriteStampTheLocalTime)
+TEST(StorageModTime, AppendAndWriteStampTheLocalTime)
 {
     testsupport::TempFolder folder;
     auto table = Table::Create(Path(folder, "stamp"), TableKind::ADT, "N,Char,3;MT,ModTime;");
@@ -241,7 +241,7 @@ TEST(ModTime, AppendAndWriteStampTheLocalTime)
 }
 
 
-TEST(Pack, AFailureHalfwayLeavesTheOldFilesAndNoTemporaries)
+TEST(StoragePack, AFailureHalfwayLeavesTheOldFilesAndNoTemporaries)
 {
     testsupport::TempFolder folder;
     std::string name = Path(folder, "safe");

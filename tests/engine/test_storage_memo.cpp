@@ -17,7 +17,7 @@ struct MemoKindCase {
 
 void PrintTo(const MemoKindCase& c, std::ostream* os) { *os << c.memoExtension; }
 
-class MemoValues : public ::testing::TestWithParam<MemoKindCase> {};
+class StorageMemoValues : public ::testing::TestWithParam<MemoKindCase> {};
 
 std::vector<uint8_t> Pattern(size_t length, bool binary)
 {
@@ -27,7 +27,7 @@ std::vector<uint8_t> Pattern(size_t length, bool binary)
     return bytes;
 }
 
-TEST_P(MemoValues, EmptyOneByteAndOneMebibyteSurviveReopeningAndPacking)
+TEST_P(StorageMemoValues, EmptyOneByteAndOneMebibyteSurviveReopeningAndPacking)
 {
     const TableKind kind = GetParam().kind;
     testsupport::TempFolder folder;
@@ -76,11 +76,11 @@ TEST_P(MemoValues, EmptyOneByteAndOneMebibyteSurviveReopeningAndPacking)
     check(*table);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKinds, MemoValues,
+INSTANTIATE_TEST_SUITE_P(AllKinds, StorageMemoValues,
                          ::testing::Values(MemoKindCase{TableKind::NTX, ".dbt"}, MemoKindCase{TableKind::CDX, ".fpt"},
                                            MemoKindCase{TableKind::VFP, ".fpt"}, MemoKindCase{TableKind::ADT, ".adm"}));
 
-TEST(MemoFiles, UseThePublicLayouts)
+TEST(StorageMemoFiles, UseThePublicLayouts)
 {
     testsupport::TempFolder folder;
     const std::string text = "hello memo";
@@ -114,7 +114,7 @@ TEST(MemoFiles, UseThePublicLayouts)
     }
 }
 
-TEST(MemoFiles, DbaseIIIMemoRefusesTheTerminatorByteInsteadOfCuttingTheValue)
+TEST(StorageMemoFiles, DbaseIIIMemoRefusesTheTerminatorByteInsteadOfCuttingTheValue)
 {
     testsupport::TempFolder folder;
     auto table = Table::Create(Path(folder, "t"), TableKind::NTX, "NOTE,Memo;");
@@ -132,7 +132,7 @@ TEST(MemoFiles, DbaseIIIMemoRefusesTheTerminatorByteInsteadOfCuttingTheValue)
 }
 
 
-TEST(MemoFiles, UnicodeMemosKeepTheirUtf16Bytes)
+TEST(StorageMemoFiles, UnicodeMemosKeepTheirUtf16Bytes)
 {
     testsupport::TempFolder folder;
     auto table = Table::Create(Path(folder, "u"), TableKind::ADT, "W,NMemo;");

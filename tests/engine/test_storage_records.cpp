@@ -106,9 +106,9 @@ const EncodingCase kCases[] = {
 
 void PrintTo(const EncodingCase& c, std::ostream* os) { *os << c.label; }
 
-class RecordEncoding : public ::testing::TestWithParam<EncodingCase> {};
+class StorageRecordEncoding : public ::testing::TestWithParam<EncodingCase> {};
 
-TEST_P(RecordEncoding, WritesTheDocumentedBytesAndReadsThemBackAfterReopening)
+TEST_P(StorageRecordEncoding, WritesTheDocumentedBytesAndReadsThemBackAfterReopening)
 {
     const EncodingCase& c = GetParam();
     testsupport::TempFolder folder;
@@ -136,7 +136,7 @@ TEST_P(RecordEncoding, WritesTheDocumentedBytesAndReadsThemBackAfterReopening)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKinds, RecordEncoding, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(AllKinds, StorageRecordEncoding, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<EncodingCase>& info) {
                              std::string name = info.param.label;
                              for (char& ch : name)
@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(AllKinds, RecordEncoding, ::testing::ValuesIn(kCases),
 
 // The worked example of the VFP null-flag layout: varlength bits before null
 // bits, in field order, least significant bit first.
-TEST(VfpNullFlags, FollowTheDocumentedBitOrder)
+TEST(StorageVfpNullFlags, FollowTheDocumentedBitOrder)
 {
     testsupport::TempFolder folder;
     std::string name = Path(folder, "flags");
@@ -195,9 +195,9 @@ struct RefusalCase {
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.definition << " <- " << c.text; }
 
-class RefusedValue : public ::testing::TestWithParam<RefusalCase> {};
+class StorageRefusedValue : public ::testing::TestWithParam<RefusalCase> {};
 
-TEST_P(RefusedValue, RaisesAndKeepsTheImage)
+TEST_P(StorageRefusedValue, RaisesAndKeepsTheImage)
 {
     testsupport::TempFolder folder;
     auto table = Table::Create(Path(folder, "r"), GetParam().kind, GetParam().definition);
@@ -214,7 +214,7 @@ TEST_P(RefusedValue, RaisesAndKeepsTheImage)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, RefusedValue,
+    Values, StorageRefusedValue,
     ::testing::Values(RefusalCase{TableKind::NTX, "F,Num,5,2;", "123.45"},
                       RefusalCase{TableKind::NTX, "F,Num,3,0;", "abc"},
                       RefusalCase{TableKind::ADT, "F,ShortInt;", "40000"},
@@ -227,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{TableKind::ADT, "F,AutoInc;", "5"}));
 
 // Text of an OEM table is stored in code page 850 and read as Windows-1252.
-TEST(CharacterSets, OemTablesStoreCodePage850AndReadAnsi)
+TEST(StorageCharacterSets, OemTablesStoreCodePage850AndReadAnsi)
 {
     testsupport::TempFolder folder;
     for (TableKind kind : {TableKind::NTX, TableKind::ADT}) {
@@ -253,7 +253,7 @@ TEST(CharacterSets, OemTablesStoreCodePage850AndReadAnsi)
 }
 
 // File names reach the storage layer in Windows-1252 and are UTF-8 on disk.
-TEST(FileNames, AnsiNamesBecomeUtf8OnDisk)
+TEST(StorageFileNames, AnsiNamesBecomeUtf8OnDisk)
 {
     testsupport::TempFolder folder;
     std::string ansi = folder.path().toStdString() + "/caf\xe9";
