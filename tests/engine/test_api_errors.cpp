@@ -1,28 +1,18 @@
 // The error functions and the not-yet-supported answers, through the C
 // interface.
 #include "engine/engine.h"
+#include "tests/engine/test_api_support.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
 namespace {
 
-struct Reported {
-    UNSIGNED32 code = 0;
-    std::string text;
-};
-
-Reported LastError()
-{
-    Reported r;
-    char buffer[601] = {};
-    UNSIGNED16 length = 600;
-    EXPECT_EQ(AdsGetLastError(&r.code, buffer, &length), AE_SUCCESS);
-    r.text.assign(buffer, length);
-    return r;
-}
+using apitest::LastError;
+using apitest::Reported;
 
 TEST(ApiErrors, SetLastErrorReturnsItsCodeAndIsReportedBack)
 {
@@ -117,6 +107,45 @@ TEST(ApiErrors, VersionIsThisEnginesOwn)
     EXPECT_EQ(AdsGetVersion(&major, &minor, &letter, description, &length), AE_INSUFFICIENT_BUFFER);
     EXPECT_EQ(length, std::string(ADS_ENGINE_DESCRIPTION).size());
     EXPECT_STREQ(description, "Va");
+}
+
+} // namespace
+
+namespace {
+
+// Null pointers where the engine would write or read are refused with a
+// clear error; none of these calls may crash.
+TEST(ApiErrors, NullArgumentsAreRefusedNotFollowed)
+{
+    apitest::FolderConnection connection;
+    ADSHANDLE table = apitest::CreateTable(connection.Handle(), "nulls", ADS_ADT, "NAME,Char,4;");
+    ASSERT_EQ(AdsAppendRecord(table), AE_SUCCESS);
+    UNSIGNED32 length = 10;
+    UNSIGNED16 shortLength = 10;
+    struct Case {
+        const char* what;
+        std::function<UNSIGNED32()> call;
+    };
+    const Case cases[] = {
+        {"connect path", [] { ADSHANDLE c; return AdsConnect(nullptr, &c); }},
+        {"connect out", [&] { return AdsConnect(connection.Folder().c_str(), nullptr); }},
+        {"connection string", [] { ADSHANDLE c; return AdsConnect101(nullptr, nullptr, &c); }},
+        {"field count", [&] { return AdsGetNumFields(table, nullptr); }},
+        {"field buffer", [&] { return AdsGetField(table, "NAME", nullptr, &length, 0); }},
+        {"field length", [&] { char b[8]; return AdsGetField(table, "NAME", b, nullptr, 0); }},
+        {"field name", [&] { return AdsGetFieldType(table, nullptr, &shortLength); }},
+        {"record buffer", [&] { return AdsGetRecord(table, nullptr, &length); }},
+        {"set value", [&] { return AdsSetField(table, "NAME", nullptr, 3); }},
+        {"date text", [] { DOUBLE j; return AdsConvertStringToJulian(nullptr, 8, &j); }},
+        {"bookmarks", [] { SIGNED32 r; return AdsCompareBookmarks(nullptr, nullptr, &r); }},
+        {"table name", [&] { ADSHANDLE t; return AdsOpenTable(connection.Handle(), nullptr, nullptr, ADS_ADT, 1, 1, 1, 0, &t); }},
+        {"version text", [&] { UNSIGNED32 a, b; char l; return AdsGetVersion(&a, &b, &l, nullptr, &shortLength); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.call(), AE_INVALID_ARGUMENT) << apitest::LastError().text;
+    }
+    AdsCloseTable(table);
 }
 
 } // namespace
