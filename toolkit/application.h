@@ -25,6 +25,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <new>
 
 class QApplication;
 class QEventLoop;
@@ -64,20 +65,25 @@ public:
     void Initialize(int& argc, char** argv);
 
     // Creates a form (or data module) owned by the application and stores
-    // it in `reference`; the first form becomes the main form.
+    // it in `reference`; the first form becomes the main form. `reference`
+    // is set before the constructor runs, so handlers run from OnCreate can
+    // already reach the form through it (the form is then still being
+    // built); it is null again if the constructor throws.
     template <class T>
     void CreateForm(T*& reference)
     {
         const bool claimsMainForm = BeginFormCreation();
-        T* instance = nullptr;
+        void* memory = ::operator new(sizeof(T));
+        reference = static_cast<T*>(memory);
         try {
-            instance = new T(this);
+            new (memory) T(this);
         } catch (...) {
+            reference = nullptr;
+            ::operator delete(memory);
             EndFormCreation(claimsMainForm, nullptr);
             throw;
         }
-        reference = instance;
-        EndFormCreation(claimsMainForm, instance);
+        EndFormCreation(claimsMainForm, reference);
     }
 
     TForm* MainForm() const { return mMainForm; }

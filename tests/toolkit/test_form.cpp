@@ -5,6 +5,7 @@
 #include "testform.h"
 
 #include "../support/testsupport.h"
+#include "framework/streaming.h"
 #include "platform/sysutils.h"
 #include "toolkit/application.h"
 #include "toolkit/recordingpresenter.h"
@@ -85,6 +86,26 @@ TEST_F(FormTest, DefinitionBuildsTheFormItsControlsAndFields)
             chain.push_back(w);
     EXPECT_EQ(chain, (std::vector<QWidget*>{form->Alias->Widget(), form->EditSource->Widget(),
                                              form->Browse->Widget(), form->Quit->Widget()}));
+}
+
+TEST_F(FormTest, ReferenceIsSetBeforeOnCreateAndClearedWhenCreationFails)
+{
+    TTestForm* reference = nullptr;
+    bool seenDuringCreate = false;
+    TTestForm::sOnCreate = [&](TTestForm& form) { seenDuringCreate = reference == &form; };
+    scope.App().CreateForm(reference);
+    EXPECT_TRUE(seenDuringCreate);
+    EXPECT_EQ(scope.App().MainForm(), reference);
+
+    // A definition that cannot be read fails the creation with a clear error.
+    class TBrokenForm : public TForm {
+    public:
+        explicit TBrokenForm(TComponent* owner) : TForm(owner) { ReadDefinition(TestData("missing.dfm")); }
+    };
+    TBrokenForm* broken = nullptr;
+    EXPECT_THROW(scope.App().CreateForm(broken), EReadError);
+    EXPECT_EQ(broken, nullptr);
+    EXPECT_EQ(scope.App().MainForm(), reference);
 }
 
 TEST_F(FormTest, ScreenCentredWhenFirstShown)
