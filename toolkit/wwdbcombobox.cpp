@@ -5,6 +5,7 @@
 #include "toolkit/guard.h"
 
 #include <QComboBox>
+#include <utility>
 
 VARNEL_ENUM_NAMES(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed",
                   "csOwnerDrawVariable");
@@ -45,12 +46,13 @@ QComboBox* TwwDBComboBox::Combo() const
     return static_cast<QComboBox*>(Widget());
 }
 
+// The definition's items were only collected while loading; the list shows
+// them now, with the text the definition gave if it is one of them.
 void TwwDBComboBox::Loaded()
 {
     TWinControl::Loaded();
-    const QString text = mItems->IndexOf(Text()) >= 0 ? Text() : QString();
     ApplyList();
-    ApplyText(text);
+    ApplyText(std::exchange(mPendingText, QString()));
 }
 
 TStrings* TwwDBComboBox::Items() const
@@ -92,6 +94,10 @@ QString TwwDBComboBox::GetText() const
 // List-only: a text that is no item leaves the selection as it is.
 void TwwDBComboBox::ApplyText(const QString& text)
 {
+    if (IsLoading()) {
+        mPendingText = text;
+        return;
+    }
     if (!Combo())
         return;
     const int index = Combo()->findText(text, Qt::MatchFixedString);

@@ -74,4 +74,5 @@ private:
 
     std::unique_ptr<TStringList> mItems;
     TDropDownBehaviour* mBehaviour = nullptr;
+    QString mPendingText;   // Text read from a definition, shown after loading
 };

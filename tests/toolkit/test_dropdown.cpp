@@ -2,6 +2,7 @@
 #include "keyinput.h"
 #include "qtprint.h"
 
+#include "framework/streaming.h"
 #include "framework/typinfo.h"
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
@@ -171,6 +172,38 @@ TEST_F(DropDownTest, TwentyFiveRowsShowWhenDropped)
     combo->CloseUp();
     Settle();
     EXPECT_EQ(fullyVisible, 25);
+}
+
+TEST(DropDownDefinition, ItemsAndTextComeFromTheDefinitionAndOtherStylesAreRefused)
+{
+    TApplicationScope scope;
+    std::unique_ptr<TComponent> root(ReadComponent(QStringLiteral(R"(object F: TForm
+  object C: TwwDBComboBox
+    Text = 'beta'
+    Items.Strings = (
+      'gamma'
+      'beta'
+      'alpha')
+  end
+end
+)"),
+                                                   nullptr));
+    auto* combo = dynamic_cast<TwwDBComboBox*>(root->FindComponent(QStringLiteral("C")));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->Text(), QStringLiteral("beta"));
+    EXPECT_EQ(combo->ItemIndex(), 1);
+
+    for (const char* line : {"Style = csDropDown", "Sorted = True", "AllowClearKey = True"}) {
+        const QString text = QStringLiteral("object F: TForm\n  object C: TwwDBComboBox\n    %1\n  end\nend\n")
+                                 .arg(QLatin1String(line));
+        try {
+            delete ReadComponent(text, nullptr);
+            ADD_FAILURE() << "accepted " << line;
+        } catch (const EReadError& error) {
+            EXPECT_EQ(error.Line(), 3) << line;
+            EXPECT_TRUE(error.Message().contains(QStringLiteral("not yet supported"))) << error.what();
+        }
+    }
 }
 
 TEST_F(DropDownTest, RefusesWhatAListOnlyDropDownCannotBe)
