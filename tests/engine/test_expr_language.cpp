@@ -15,11 +15,6 @@ const char* const kPeople = "NAME,Char,10;CITY,Char,10;AMOUNT,Numeric,8,2;BIRTH,
 const Row kSmith = {{"NAME", "Smith"}, {"CITY", "PARIS"}, {"AMOUNT", "12.5"}, {"BIRTH", "19991231"},
                     {"ACTIVE", "T"}, {"NOTES", "xyz ABCDE lightly breaded"}};
 
-struct Case {
-    const char* expression;
-    const char* expected; // Render() of the value
-};
-
 // Record 1 is Smith; the context's alias is "people", exact is off.
 const Case kCases[] = {
     // Precedence and associativity.

@@ -60,8 +60,7 @@ public:
             if (!value)
                 layout.SetNull(size_t(index), image.data());
             else if (storage::IsMemoType(field.type))
-                mTable->WriteMemo(size_t(index), image.data(), reinterpret_cast<const uint8_t*>(value->data()),
-                                  value->size());
+                WriteMemo(size_t(index), field.type, image, *value);
             else
                 layout.SetText(size_t(index), image.data(), *value);
         }
@@ -94,6 +93,20 @@ public:
     }
 
 private:
+    // Unicode memos take UTF-16LE bytes; the others the text as given.
+    void WriteMemo(size_t index, uint16_t type, std::vector<uint8_t>& image, const std::string& value)
+    {
+        std::string bytes = value;
+        if (type == storage::ft::NMemo) {
+            bytes.clear();
+            for (char16_t unit : codepage::ToUtf16(codepage::CodePage::Ansi1252, value)) {
+                bytes += char(unit & 0xFF);
+                bytes += char(unit >> 8);
+            }
+        }
+        mTable->WriteMemo(index, image.data(), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+
     testsupport::TempFolder mFolder;
     std::unique_ptr<storage::Table> mTable;
     std::unique_ptr<expr::TableContext> mContext;
@@ -129,6 +142,12 @@ inline std::string Render(const expr::Value& v)
     default: return "?";
     }
 }
+
+// An expression and the Render() form of its value.
+struct Case {
+    const char* expression;
+    const char* expected;
+};
 
 inline std::string Eval(const std::string& text, const expr::RecordContext& context)
 {

@@ -1,0 +1,168 @@
+// Field references on real tables: names with blanks resolved by the longest
+// match, the restore monitor's filter and Locate, every field type of the
+// engine's own format and of Visual FoxPro, and what NULL and blank fields
+// give on each table kind.
+#include "tests/engine/test_expr_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace exprtest;
+using storage::TableKind;
+
+namespace {
+
+// The columns of the server's statement list that the monitor reads.
+const char* const kStatements =
+    "Query Number,Integer;Active,Logical;Percent Complete,Double;Connection Name,Char,100;"
+    "Database User,Char,100;Query,Memo;Start Time,Time;Seconds Until Finished,Integer;";
+
+class StatementList : public ::testing::Test {
+protected:
+    StatementList() : table(TableKind::ADT, kStatements, "statements")
+    {
+        table.Append({{"Query Number", "12"}, {"Active", "T"}, {"Connection Name", "PC01"},
+                      {"Query", "Executing cursor OPEN statment in SQL script.\nrest"}, {"Start Time", "10:00:00"}});
+        table.Append({{"Query Number", "13"}, {"Active", "T"}, {"Connection Name", "PC02"}, {"Query", "SELECT 1"}});
+        table.Append({{"Query Number", "14"}, {"Active", "F"}, {"Connection Name", "PC01"}});
+        table.Append({{"Query Number", "15"}, {"Active", "T"}, {"Connection Name", ""}});
+        table.Append({{"Query Number", "16"}, {"Active", "T"}, {"Connection Name", "PC01 second"}});
+        table.Context().SetExact(true); // the monitor's filter comes without a wildcard
+    }
+
+    ExprTable table;
+};
+
+TEST_F(StatementList, MonitorFilterAndLocate)
+{
+    using R = std::vector<uint32_t>;
+    EXPECT_EQ(table.Matching("Active = True AND Connection Name = 'PC01'"), R{1});
+    EXPECT_EQ(table.Matching("Active = True AND Connection Name = ''"), R{4});
+    EXPECT_EQ(table.Matching("(Query Number=12)"), R{1});
+    EXPECT_EQ(table.Matching("(Active = True AND Connection Name = 'PC01') AND (Query Number=12)"), R{1});
+    EXPECT_EQ(table.Matching("Query Number>13 AND Query Number<=15"), R({3, 4}));
+    // "Query" is a field of its own, and a prefix of "Query Number".
+    EXPECT_EQ(table.Matching("Query = 'SELECT 1' OR LEFT(Query, 9) == 'Executing'"), R({1, 2}));
+    EXPECT_EQ(table.Matching("AT(CHR(10), Query) > 0"), R{1});
+    EXPECT_EQ(table.Matching("Start Time = ctot(\"10:00:00\")"), R{1});
+    EXPECT_EQ(table.Matching("EMPTY(Start Time)"), R({2, 3, 4, 5}));
+    // The client's Locate with a null key value.
+    EXPECT_EQ(table.Matching("(empty(Percent Complete))"), R({1, 2, 3, 4, 5}));
+    // Qualified and lower-case names.
+    EXPECT_EQ(table.Matching("statements->connection name = 'PC02' OR FIELD->QUERY NUMBER = 14"), R({2, 3}));
+    table.Context().SetExact(false);
+    EXPECT_EQ(table.Matching("Connection Name = 'PC01'"), R({1, 3, 5}));
+}
+
+TEST_F(StatementList, NamesAreTranslatedBetweenLongAndShortForms)
+{
+    struct Translation {
+        const char* longForm;
+        const char* shortForm;
+    };
+    const Translation kTranslations[] = {
+        {"Active = True AND Connection Name = 'PC01'", "Active = True AND CONNECTION = 'PC01'"},
+        {"(Query Number=12)", "(QUERYNUMBE=12)"},
+        {"Query = 'Connection Name' AND Percent Complete > 5", "Query = 'Connection Name' AND PERCENTCOM > 5"},
+        {"UPPER(Database User)=[Seconds Until Finished]", "UPPER(DATABASEUS)=[Seconds Until Finished]"},
+        {"Seconds Until Finished + Start Time", "SECONDSUNT + STARTTIME"},
+        {"Query $ \"x\" .AND. 1 = 1", "Query $ \"x\" .AND. 1 = 1"},
+    };
+    for (const Translation& t : kTranslations) {
+        EXPECT_EQ(expr::ExpressionLongToShort(t.longForm, table.Context()), t.shortForm);
+        EXPECT_EQ(expr::ExpressionShortToLong(t.shortForm, table.Context()), t.longForm);
+    }
+    // The client strips a wildcard between the two steps; the text still comes back.
+    EXPECT_EQ(expr::ExpressionShortToLong("CONNECTION = 'PC'", table.Context()), "Connection Name = 'PC'");
+}
+
+TEST(ShortNames, CollideNeitherWithFieldsNorWithEachOther)
+{
+    ExprTable table(TableKind::ADT, "CONNECTION,Char,5;Connection Name,Char,5;Connection Names,Char,5;1st,Integer;");
+    EXPECT_EQ(expr::ShortFieldNames(table.Context()),
+              std::vector<std::string>({"", "CONNECTI_1", "CONNECTI_2", "F1ST"}));
+    EXPECT_EQ(expr::ExpressionLongToShort("Connection Names = CONNECTION", table.Context()), "CONNECTI_2 = CONNECTION");
+    // Tables whose names are all short come back unchanged.
+    ExprTable dbf(TableKind::CDX, "NAME,Char,10;ID,Numeric,5;");
+    for (const char* text : {"NAME = 'Connection Name' AND ID > 1", "upper(name)+str(id,5)"})
+        EXPECT_EQ(expr::ExpressionLongToShort(text, dbf.Context()), text);
+}
+
+// Every column type of the engine's own format, read through the storage layer.
+TEST(FieldTypes, EveryAdtTypeReadsAsItsExpressionType)
+{
+    ExprTable table(TableKind::ADT,
+                    "C,Char,5;CI,CIChar,5;N,Numeric,7,2;L,Logical;D,Date;CD,CompactDate;T,Time;TS,TimeStamp;"
+                    "MT,ModTime;SI,ShortInt;I,Integer;LI,LongInt;AI,AutoInc;DB,Double,2;CU,CurDouble;MO,Money;"
+                    "VC,VarChar,10;NC,NChar,5;NVC,NVarChar,10;M,Memo;NM,NMemo;");
+    table.Append({{"C", "abc"}, {"CI", "MiXeD"}, {"N", "-12.25"}, {"L", "T"}, {"D", "20240315"},
+                  {"CD", "20240316"}, {"T", "13:45:30.500"}, {"TS", "20240315 13:45:30.500"}, {"SI", "-2"},
+                  {"I", "70000"}, {"LI", "-9000000000"}, {"DB", "2.5"}, {"CU", "1.25"}, {"MO", "12.3456"},
+                  {"VC", "var"}, {"NC", "wide"}, {"NVC", "wider"}, {"M", "memo text"}, {"NM", "n memo"}});
+    table.Append({}); // every field NULL
+    const Case kOnValues[] = {
+        {"C", "'abc  '"},
+        {"CI = 'mixed' AND CI == 'MIXED' AND 'mixed' = CI", ".T."},
+        {"UPPER(CI) == 'mixed'", ".F."},
+        {"N * 2", "-24.5"},
+        {"L", ".T."},
+        {"D + 1 = CD", ".T."},
+        {"T = CTOT('1:45:30.5 PM')", ".T."},
+        {"TS = CTOTS('03/15/2024 13:45:30.500') AND YEAR(TS) = 2024 AND DTOS(TS) = '20240315'", ".T."},
+        {"MT > {^2020-01-01 00:00:00}", ".T."},
+        {"SI + I + LI", "-8999930002"},
+        {"AI", "1"},
+        {"DB + CU + MO", "16.0956"},
+        {"VC + '|' + NC + '|' + NVC + '|'", "'var|wide |wider|'"},
+        {"LEN(VC) + LEN(NC) + LEN(NVC)", "13"},
+        {"M + '/' + NM", "'memo text/n memo'"},
+        {"CONTAINS(M, 'TEXT') AND CONTAINS(NM, 'mem*')", ".T."},
+    };
+    expr::TableContext& first = table.At(1);
+    for (const Case& c : kOnValues)
+        EXPECT_EQ(Eval(c.expression, first), c.expected) << c.expression;
+    // NULL where the format stores one; the empty value where NULL and empty share their bytes.
+    const Case kOnNulls[] = {
+        {"ISNULL(N) AND ISNULL(L) AND ISNULL(T) AND ISNULL(TS) AND ISNULL(SI) AND ISNULL(I)", ".T."},
+        {"ISNULL(LI) AND ISNULL(DB) AND ISNULL(CU) AND ISNULL(MO) AND ISNULL(VC) AND ISNULL(NVC)", ".T."},
+        {"N = 0", "NULL"},
+        {"C", "'     '"},
+        {"C = '' AND NC = '' AND D = CTOD('') AND CD = {} AND M == '' AND NM == ''", ".T."},
+        {"EMPTY(N) AND EMPTY(L) AND EMPTY(T) AND EMPTY(TS) AND EMPTY(VC) AND EMPTY(C) AND EMPTY(M)", ".T."},
+        {"IIF(L, 'yes', 'no')", "'no'"},
+    };
+    expr::TableContext& second = table.At(2);
+    for (const Case& c : kOnNulls)
+        EXPECT_EQ(Eval(c.expression, second), c.expected) << c.expression;
+}
+
+// DBF tables have no NULL: blank fields are blanks, 0, the empty date and .F.
+// Visual FoxPro fields are NULL only by their null flag.
+TEST(FieldTypes, BlankAndNullFieldsOnEveryKind)
+{
+    const char* definition = "NAME,Char,10;AMOUNT,Numeric,8,2;BIRTH,Date;ACTIVE,Logical;NOTES,Memo;";
+    for (TableKind kind : kAllKinds) {
+        SCOPED_TRACE(KindName(kind));
+        ExprTable table(kind, definition);
+        table.Append({{"NAME", std::nullopt}, {"AMOUNT", std::nullopt}, {"BIRTH", std::nullopt},
+                      {"ACTIVE", std::nullopt}, {"NOTES", std::nullopt}},
+                     true);
+        table.Append({{"NAME", ""}, {"AMOUNT", "0"}, {"BIRTH", ""}, {"ACTIVE", "F"}, {"NOTES", ""}});
+        table.Context().SetExact(true);
+        bool hasNull = kind == TableKind::VFP || kind == TableKind::ADT;
+        expr::TableContext& blank = table.At(1);
+        EXPECT_EQ(Eval("DELETED() AND RECNO() = 1", blank), ".T.");
+        EXPECT_EQ(Eval("EMPTY(NAME) AND EMPTY(AMOUNT) AND EMPTY(BIRTH) AND EMPTY(ACTIVE) AND EMPTY(NOTES)", blank), ".T.");
+        EXPECT_EQ(Eval("AMOUNT = 0", blank), hasNull ? "NULL" : ".T.");
+        EXPECT_EQ(Eval("ACTIVE", blank), hasNull ? "NULL" : ".F.");
+        EXPECT_EQ(Eval("ISNULL(NAME)", blank), kind == TableKind::VFP ? ".T." : ".F.");
+        EXPECT_EQ(Eval("BIRTH = CTOD('')", blank), kind == TableKind::VFP ? "NULL" : ".T.");
+        expr::TableContext& empty = table.At(2);
+        EXPECT_EQ(Eval("NAME = '' AND AMOUNT = 0 AND !ACTIVE", empty), ".T.");
+        EXPECT_EQ(Eval("ISNULL(NAME) OR ISNULL(AMOUNT) OR ISNULL(ACTIVE) OR DELETED()", empty), ".F.");
+        // Visual FoxPro stores an empty date or memo as NULL.
+        EXPECT_EQ(Eval("BIRTH = CTOD('') AND NOTES == ''", empty), kind == TableKind::VFP ? "NULL" : ".T.");
+        EXPECT_EQ(table.Matching("EMPTY(AMOUNT)"), std::vector<uint32_t>({1, 2}));
+    }
+}
+
+} // namespace
