@@ -66,6 +66,29 @@ std::vector<KindCase> KindCases()
         {"WIDE", [](ADSHANDLE t, const char* f) { return AdsSetStringW(t, f, u"日本 and é", 8); }, "?? and \xE9"});
     adt.columns.push_back({"CODE", [](ADSHANDLE t, const char* f) { return SetText(t, f, "xyz"); }, "xyz"});
     cases.push_back(adt);
+    // The remaining column kinds of the engine's own format, each through
+    // the setter a caller uses for it.
+    KindCase more{"ADT, other kinds", ADS_ADT,
+                  "NAME,CIChar,6;PRICE,Double,2;RATE,CurDouble,2;AMOUNT,Money;BIG,LongInt;AT,Time;WHEN,TimeStamp;"
+                  "DAY,CompactDate;STAMP,ModTime;BYTES,Raw,3;VAR,VarBinary,4;WIDE,NVarChar,4;PIC,Image;",
+                  {}};
+    static const UNSIGNED8 stamp[8] = {0x21, 0x8D, 0x25, 0x00, 0x40, 0x77, 0x1B, 0x00}; // day 2460961, 1800000 ms
+    static const UNSIGNED8 bytes[3] = {0x41, 0x42, 0x43};
+    more.columns = {
+        {"NAME", [](ADSHANDLE t, const char* f) { return SetText(t, f, "MiXed"); }, "MiXed"},
+        {"PRICE", [](ADSHANDLE t, const char* f) { return AdsSetDouble(t, f, 3.25); }, "3.25"},
+        {"RATE", [](ADSHANDLE t, const char* f) { return AdsSetDouble(t, f, -0.5); }, "-0.5"},
+        {"AMOUNT", [](ADSHANDLE t, const char* f) { return SetText(t, f, "12.3456"); }, "12.3456"},
+        {"BIG", [](ADSHANDLE t, const char* f) { return SetText(t, f, "9000000000"); }, "9000000000"},
+        {"AT", [](ADSHANDLE t, const char* f) { return AdsSetMilliseconds(t, f, 45296000); }, "12:34:56.000"},
+        {"WHEN", [](ADSHANDLE t, const char* f) { return AdsSetTimeStampRaw(t, f, stamp, 8); }, "20251012 00:30:00.000"},
+        {"DAY", [](ADSHANDLE t, const char* f) { return AdsSetJulian(t, f, 2451545); }, "20000101"},
+        {"BYTES", [](ADSHANDLE t, const char* f) { return AdsSetFieldRaw(t, f, bytes, 3); }, "ABC"},
+        {"VAR", [](ADSHANDLE t, const char* f) { return AdsSetFieldRaw(t, f, bytes, 2); }, "AB"},
+        {"WIDE", [](ADSHANDLE t, const char* f) { return AdsSetFieldW(t, f, u"\u00e9t", 2); }, "\xE9t"},
+        {"PIC", [](ADSHANDLE t, const char* f) { return AdsSetBinary(t, f, ADS_IMAGE_DATA, 3, 0, bytes, 3); }, "ABC"},
+    };
+    cases.push_back(more);
     return cases;
 }
 
