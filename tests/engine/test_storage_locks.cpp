@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <thread>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -199,6 +202,40 @@ TEST(StorageLocksBetweenProcesses, RecordTableAndExclusiveLocksHoldAcrossFork)
         child.Release();
         EXPECT_EQ(child.Wait(), 0);
     }
+}
+
+// Appends of two Table objects at the same time (one per thread) lose no
+// record and never give an autoincrement value twice.
+TEST(StorageConcurrentAppends, NeitherLoseRecordsNorRepeatAutoincValues)
+{
+    testsupport::TempFolder folder;
+    std::string name = Path(folder, "busy");
+    Table::Create(name, TableKind::VFP, "ID,AutoInc;WHO,Char,1;");
+    constexpr int kEach = 1000;
+    auto appender = [&](const char* who) {
+        auto table = Table::Open(name, TableKind::VFP);
+        for (int i = 0; i < kEach; ++i) {
+            std::vector<uint8_t> image = table->Layout().BlankRecord();
+            table->Layout().SetText(1, image.data(), who);
+            table->AppendRecord(image.data());
+        }
+    };
+    std::thread first(appender, "a"), second(appender, "b");
+    first.join();
+    second.join();
+    auto table = Table::Open(name, TableKind::VFP);
+    ASSERT_EQ(table->RecordCount(), uint32_t(2 * kEach));
+    std::set<int64_t> ids;
+    int fromA = 0;
+    for (uint32_t recno = 1; recno <= table->RecordCount(); ++recno) {
+        std::vector<uint8_t> image = table->ReadRecord(recno);
+        ids.insert(table->Layout().GetInteger(0, image.data()));
+        fromA += table->Layout().GetText(1, image.data()) == "a";
+    }
+    EXPECT_EQ(ids.size(), size_t(2 * kEach));
+    EXPECT_EQ(*ids.begin(), 1);
+    EXPECT_EQ(*ids.rbegin(), 2 * kEach);
+    EXPECT_EQ(fromA, kEach);
 }
 
 } // namespace
