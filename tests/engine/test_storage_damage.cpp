@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <cstring>
@@ -147,7 +149,12 @@ struct BadDefinition {
     const char* named;
 };
 
-void PrintTo(const BadDefinition& d, std::ostream* os) { *os << d.text; }
+void PrintTo(const BadDefinition& d, std::ostream* os)
+{
+    std::string text = d.text;
+    std::replace(text.begin(), text.end(), ';', ' '); // ';' would split a test name in list contexts
+    *os << text;
+}
 
 class StorageBadDefinitions : public ::testing::TestWithParam<BadDefinition> {};
 

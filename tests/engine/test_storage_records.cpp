@@ -193,7 +193,12 @@ struct RefusalCase {
     const char* text;
 };
 
-void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.definition << " <- " << c.text; }
+void PrintTo(const RefusalCase& c, std::ostream* os)
+{
+    std::string definition = c.definition;
+    definition.pop_back(); // the ';' would split a test name in list contexts
+    *os << definition << " refuses " << c.text;
+}
 
 class StorageRefusedValue : public ::testing::TestWithParam<RefusalCase> {};
 
