@@ -101,21 +101,16 @@ private:
             Mismatch(at, std::string(op) + " needs a logical operand, not a " + TypeName(operand.type) + " one");
     }
 
-    NodePtr ParseOr()
-    {
-        NodePtr left = ParseAnd();
-        size_t position = 0;
-        while (TakeOperator("OR", false, position))
-            left = Logical(Op::Or, position, std::move(left), ParseAnd(), "OR");
-        return left;
-    }
+    NodePtr ParseOr() { return ParseLogical("OR", Op::Or, &Parser::ParseAnd); }
+    NodePtr ParseAnd() { return ParseLogical("AND", Op::And, &Parser::ParseNot); }
 
-    NodePtr ParseAnd()
+    // One level of AND or OR: operands of the next level joined by `word`.
+    NodePtr ParseLogical(const char* word, Op op, NodePtr (Parser::*next)())
     {
-        NodePtr left = ParseNot();
+        NodePtr left = (this->*next)();
         size_t position = 0;
-        while (TakeOperator("AND", false, position))
-            left = Logical(Op::And, position, std::move(left), ParseNot(), "AND");
+        while (TakeOperator(word, false, position))
+            left = Logical(op, position, std::move(left), (this->*next)(), word);
         return left;
     }
 

@@ -34,9 +34,12 @@ public:
     // `position` is 1-based; 0 when the fault concerns the whole expression.
     ExpressionError(uint32_t code, std::string_view expression, size_t position, const std::string& problem);
     size_t Position() const { return mPosition; }
+    // The fault without the expression and position ("Division by zero").
+    const std::string& Problem() const { return mProblem; }
 
 private:
     size_t mPosition;
+    std::string mProblem;
 };
 
 } // namespace expr

@@ -11,7 +11,7 @@ namespace expr {
 
 namespace {
 
-std::string Problem(std::string_view expression, size_t position, const std::string& problem)
+std::string FaultText(std::string_view expression, size_t position, const std::string& problem)
 {
     std::string text = problem + " in the expression '" + std::string(expression) + "'";
     if (position > 0)
@@ -61,6 +61,7 @@ uint32_t SegmentWidth(const Node& root)
 }
 
 // The ";"-separated parts of a segment list, outside literals and parentheses.
+// Each part is a view into `text`, so its offset in the whole is known.
 std::vector<std::string_view> SplitSegments(std::string_view text)
 {
     std::vector<std::string_view> parts;
@@ -91,7 +92,7 @@ std::vector<std::string_view> SplitSegments(std::string_view text)
 
 ExpressionError::ExpressionError(uint32_t code, std::string_view expression, size_t position,
                                  const std::string& problem)
-    : storage::StorageError(code, Problem(expression, position, problem)), mPosition(position)
+    : storage::StorageError(code, FaultText(expression, position, problem)), mPosition(position), mProblem(problem)
 {
 }
 
@@ -122,11 +123,10 @@ Expression Expression::Compile(std::string_view text, const RecordContext& schem
 {
     Expression e;
     e.mText = std::string(text);
-    e.mDateFormat = schema.DateFormat();
+    e.mMask = std::make_shared<const DateMask>(schema.DateFormat());
     e.mPurpose = purpose;
     e.mExact = schema.Exact();
-    DateMask mask(e.mDateFormat);
-    EvalSettings settings{e.mText, &mask, schema.CharSet(), e.mExact, purpose == Purpose::Key};
+    EvalSettings settings{e.mText, e.mMask.get(), schema.CharSet(), e.mExact, purpose == Purpose::Key};
     std::unique_ptr<Node> root = CompileTree(e.mText, schema, purpose, settings);
     if (purpose == Purpose::Filter || purpose == Purpose::Condition) {
         if (root->type != ValueType::Logical && root->type != ValueType::Null)
@@ -143,8 +143,7 @@ Expression Expression::Compile(std::string_view text, const RecordContext& schem
 
 Value Expression::Evaluate(const RecordContext& record) const
 {
-    DateMask mask(mDateFormat);
-    EvalSettings settings{mText, &mask, record.CharSet(), mExact, mPurpose == Purpose::Key};
+    EvalSettings settings{mText, mMask.get(), record.CharSet(), mExact, mPurpose == Purpose::Key};
     Evaluator evaluator(&record, settings);
     Value v = evaluator.Eval(*mRoot);
     if (v.type == ValueType::Memo)
@@ -173,7 +172,15 @@ KeyExpression KeyExpression::Compile(std::string_view text, const RecordContext&
     if (parts.size() > 1 && schema.Fields().empty())
         throw ExpressionError(kErrInvalidKey, text, 0, "A segment list needs a table");
     for (std::string_view part : parts) {
-        key.mParts.push_back(Expression::Compile(part, schema, Purpose::Key));
+        try {
+            key.mParts.push_back(Expression::Compile(part, schema, Purpose::Key));
+        } catch (const ExpressionError& e) {
+            if (parts.size() == 1)
+                throw;
+            // Report the place in the whole list, not in the segment.
+            size_t offset = size_t(part.data() - text.data());
+            throw ExpressionError(e.Code(), text, e.Position() + offset, e.Problem());
+        }
         const Node& root = *key.mParts.back().mRoot;
         key.mSegments.push_back({root.type, SegmentWidth(root)});
     }
@@ -191,6 +198,7 @@ uint32_t KeyExpression::Length() const
 std::vector<Value> KeyExpression::Evaluate(const RecordContext& record) const
 {
     std::vector<Value> values;
+    values.reserve(mParts.size());
     for (size_t i = 0; i < mParts.size(); ++i) {
         Value v = mParts[i].Evaluate(record);
         if (v.type == ValueType::Character && !v.null)

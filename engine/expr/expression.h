@@ -26,6 +26,7 @@
 namespace expr {
 
 struct Node;
+class DateMask;
 
 enum class Purpose : uint8_t {
     Value,     // any result type; domain faults give NULL
@@ -57,7 +58,7 @@ private:
 
     std::shared_ptr<const Node> mRoot;
     std::string mText;
-    std::string mDateFormat;
+    std::shared_ptr<const DateMask> mMask;
     Purpose mPurpose = Purpose::Value;
     bool mExact = false;
 };

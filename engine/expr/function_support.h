@@ -15,6 +15,17 @@ namespace expr {
 // is then the NULL of the call's type).
 std::optional<std::vector<Value>> EvalAll(const Node& call, Evaluator& evaluator);
 
+// Evaluates the arguments and applies `body` to them, or gives the NULL of
+// the call's type when one of them is NULL.
+template <class Body>
+Value Apply(const Node& call, Evaluator& evaluator, Body body)
+{
+    std::optional<std::vector<Value>> args = EvalAll(call, evaluator);
+    if (!args)
+        return Value::Null(call.type);
+    return body(*args);
+}
+
 // A count argument as an integer (truncated), clamped to what a text can be.
 long long CountArg(double value);
 

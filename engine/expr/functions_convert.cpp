@@ -64,44 +64,42 @@ std::string FormatStr(double value, int width, int decimals)
 
 Value Str(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    int width = 0, decimals = 0;
-    StrDefaults(call, width, decimals);
-    if (args->size() >= 2)
-        width = int(std::min<long long>(CountArg((*args)[1].number), 255));
-    if (args->size() == 3)
-        decimals = int(std::min<long long>(CountArg((*args)[2].number), 15));
-    if (!std::isfinite((*args)[0].number))
-        return Value::Text(std::string(size_t(width), '*'));
-    return Value::Text(FormatStr((*args)[0].number, width, decimals));
+    return Apply(call, ev, [&](Args& a) {
+        int width = 0, decimals = 0;
+        StrDefaults(call, width, decimals);
+        if (a.size() >= 2)
+            width = int(std::min<long long>(CountArg(a[1].number), 255));
+        if (a.size() == 3)
+            decimals = int(std::min<long long>(CountArg(a[2].number), 15));
+        if (!std::isfinite(a[0].number))
+            return Value::Text(std::string(size_t(width), '*'));
+        return Value::Text(FormatStr(a[0].number, width, decimals));
+    });
 }
 
 // Leading blanks, a sign, digits and one point; anything else ends the number.
 Value Val(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    const std::string& s = (*args)[0].text;
-    size_t i = s.find_first_not_of(" \t");
-    if (i == std::string::npos)
-        return Value::Number(0);
-    std::string number;
-    if (s[i] == '-' || s[i] == '+')
-        number += s[i++];
-    bool point = false, digits = false;
-    for (; i < s.size(); ++i) {
-        if (s[i] >= '0' && s[i] <= '9')
-            digits = true;
-        else if (s[i] == '.' && !point)
-            point = true;
-        else
-            break;
-        number += s[i];
-    }
-    return Value::Number(digits ? std::stod(number + (number.back() == '.' ? "0" : "")) : 0.0);
+    return Apply(call, ev, [&](Args& a) {
+        const std::string& s = a[0].text;
+        size_t i = s.find_first_not_of(" \t");
+        if (i == std::string::npos)
+            return Value::Number(0);
+        std::string number;
+        if (s[i] == '-' || s[i] == '+')
+            number += s[i++];
+        bool point = false, digits = false;
+        for (; i < s.size(); ++i) {
+            if (s[i] >= '0' && s[i] <= '9')
+                digits = true;
+            else if (s[i] == '.' && !point)
+                point = true;
+            else
+                break;
+            number += s[i];
+        }
+        return Value::Number(digits ? std::stod(number + (number.back() == '.' ? "0" : "")) : 0.0);
+    });
 }
 
 void DtosRule(Node& call, const Checker& c)
@@ -122,8 +120,7 @@ std::string CompactDate(int32_t julian)
 
 Value Dtos(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    return args ? Value::Text(CompactDate((*args)[0].julian)) : Value::Null(call.type);
+    return Apply(call, ev, [&](Args& a) { return Value::Text(CompactDate(a[0].julian)); });
 }
 
 void DtocRule(Node& call, const Checker& c)
@@ -134,8 +131,7 @@ void DtocRule(Node& call, const Checker& c)
 
 Value Dtoc(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    return args ? Value::Text(ev.Settings().mask->Format((*args)[0].julian)) : Value::Null(call.type);
+    return Apply(call, ev, [&](Args& a) { return Value::Text(ev.Settings().mask->Format(a[0].julian)); });
 }
 
 void TextTo(Node& call, const Checker& c, ValueType type)
@@ -150,46 +146,43 @@ void CtotsRule(Node& call, const Checker& c) { TextTo(call, c, ValueType::TimeSt
 
 Value Ctod(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    return args ? Value::Date(ev.Settings().mask->Parse((*args)[0].text)) : Value::Null(call.type);
+    return Apply(call, ev, [&](Args& a) { return Value::Date(ev.Settings().mask->Parse(a[0].text)); });
 }
 
 // Empty or unreadable text gives the empty time, which is NULL: no stored
 // time equals it, and EMPTY() and ISNULL() find it.
 Value Ctot(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    std::optional<int32_t> ms = ParseClock((*args)[0].text);
-    return ms ? Value::Time(*ms) : Value::Null(ValueType::Time);
+    return Apply(call, ev, [&](Args& a) {
+        std::optional<int32_t> ms = ParseClock(a[0].text);
+        return ms ? Value::Time(*ms) : Value::Null(ValueType::Time);
+    });
 }
 
 // A date in the date format, then optionally a blank and a time; no time is midnight.
 Value Ctots(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    const std::string& s = (*args)[0].text;
-    size_t colon = s.find(':');
-    size_t split = s.size();
-    if (colon != std::string::npos) {
-        split = colon;
-        while (split > 0 && s[split - 1] >= '0' && s[split - 1] <= '9')
-            --split;
-    }
-    int32_t julian = ev.Settings().mask->Parse(std::string_view(s).substr(0, split));
-    if (julian == 0)
-        return Value::TimeStamp(0, 0);
-    int32_t ms = 0;
-    if (split < s.size()) {
-        std::optional<int32_t> clock = ParseClock(std::string_view(s).substr(split));
-        if (!clock)
+    return Apply(call, ev, [&](Args& a) {
+        const std::string& s = a[0].text;
+        size_t colon = s.find(':');
+        size_t split = s.size();
+        if (colon != std::string::npos) {
+            split = colon;
+            while (split > 0 && s[split - 1] >= '0' && s[split - 1] <= '9')
+                --split;
+        }
+        int32_t julian = ev.Settings().mask->Parse(std::string_view(s).substr(0, split));
+        if (julian == 0)
             return Value::TimeStamp(0, 0);
-        ms = *clock;
-    }
-    return Value::TimeStamp(julian, ms);
+        int32_t ms = 0;
+        if (split < s.size()) {
+            std::optional<int32_t> clock = ParseClock(std::string_view(s).substr(split));
+            if (!clock)
+                return Value::TimeStamp(0, 0);
+            ms = *clock;
+        }
+        return Value::TimeStamp(julian, ms);
+    });
 }
 
 void TtocRule(Node& call, const Checker& c)
@@ -208,25 +201,24 @@ void TtocRule(Node& call, const Checker& c)
 
 Value Ttoc(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    const Value& v = (*args)[0];
-    int flag = args->size() == 2 ? int((*args)[1].number) : 0;
-    std::string clock = ClockText(v.ms);
-    if (v.type == ValueType::Time || flag == 2)
-        return Value::Text(clock);
-    if (flag == 1) {
-        std::string digits = CompactDate(v.julian) + clock.substr(0, 2) + clock.substr(3, 2) + clock.substr(6, 2);
-        return Value::Text(v.julian == 0 ? std::string(14, ' ') : digits);
-    }
-    if (flag == 3) {
-        std::string date = CompactDate(v.julian);
-        if (v.julian == 0)
-            return Value::Text(std::string(19, ' '));
-        return Value::Text(date.substr(0, 4) + "-" + date.substr(4, 2) + "-" + date.substr(6, 2) + "T" + clock);
-    }
-    return Value::Text(ev.Settings().mask->Format(v.julian) + " " + clock);
+    return Apply(call, ev, [&](Args& a) {
+        const Value& v = a[0];
+        int flag = a.size() == 2 ? int(a[1].number) : 0;
+        std::string clock = ClockText(v.ms);
+        if (v.type == ValueType::Time || flag == 2)
+            return Value::Text(clock);
+        if (flag == 1) {
+            std::string digits = CompactDate(v.julian) + clock.substr(0, 2) + clock.substr(3, 2) + clock.substr(6, 2);
+            return Value::Text(v.julian == 0 ? std::string(14, ' ') : digits);
+        }
+        if (flag == 3) {
+            std::string date = CompactDate(v.julian);
+            if (v.julian == 0)
+                return Value::Text(std::string(19, ' '));
+            return Value::Text(date.substr(0, 4) + "-" + date.substr(4, 2) + "-" + date.substr(6, 2) + "T" + clock);
+        }
+        return Value::Text(ev.Settings().mask->Format(v.julian) + " " + clock);
+    });
 }
 
 const FunctionDef kConversions[] = {

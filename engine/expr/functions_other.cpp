@@ -60,16 +60,15 @@ void DatePartRule(Node& call, const Checker& c)
 template <int Part>
 Value DatePart(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    int32_t julian = (*args)[0].julian;
-    if (julian == 0)
-        return Value::Number(0);
-    if (Part == 3)
-        return Value::Number(double((julian + 1) % 7 + 1)); // 1 = Sunday
-    codec::CivilDate d = codec::CivilFromJulian(julian);
-    return Value::Number(Part == 0 ? d.year : Part == 1 ? d.month : d.day);
+    return Apply(call, ev, [&](Args& a) {
+        int32_t julian = a[0].julian;
+        if (julian == 0)
+            return Value::Number(0);
+        if (Part == 3)
+            return Value::Number(double((julian + 1) % 7 + 1)); // 1 = Sunday
+        codec::CivilDate d = codec::CivilFromJulian(julian);
+        return Value::Number(Part == 0 ? d.year : Part == 1 ? d.month : d.day);
+    });
 }
 
 void NumbersRule(Node& call, const Checker& c)
@@ -94,23 +93,20 @@ double RoundHalfAway(double value, int decimals)
 
 Value Round(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    int decimals = int(std::clamp(std::trunc((*args)[1].number), -15.0, 15.0));
-    return Value::Number(RoundHalfAway((*args)[0].number, decimals));
+    return Apply(call, ev, [&](Args& a) {
+        int decimals = int(std::clamp(std::trunc(a[1].number), -15.0, 15.0));
+        return Value::Number(RoundHalfAway(a[0].number, decimals));
+    });
 }
 
 Value Int(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    return args ? Value::Number(std::trunc((*args)[0].number)) : Value::Null(call.type);
+    return Apply(call, ev, [&](Args& a) { return Value::Number(std::trunc(a[0].number)); });
 }
 
 Value Abs(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    return args ? Value::Number(std::fabs((*args)[0].number)) : Value::Null(call.type);
+    return Apply(call, ev, [&](Args& a) { return Value::Number(std::fabs(a[0].number)); });
 }
 
 void ExtremeRule(Node& call, const Checker& c)
@@ -140,14 +136,13 @@ int Order(const Value& a, const Value& b)
 template <bool Larger>
 Value Extreme(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    int c = Order((*args)[0], (*args)[1]);
-    Value result = (Larger ? c >= 0 : c <= 0) ? (*args)[0] : (*args)[1];
-    if (IsText(result.type))
-        result.type = ValueType::Character;
-    return result;
+    return Apply(call, ev, [&](Args& a) {
+        int c = Order(a[0], a[1]);
+        Value result = (Larger ? c >= 0 : c <= 0) ? a[0] : a[1];
+        if (IsText(result.type))
+            result.type = ValueType::Character;
+        return result;
+    });
 }
 
 void AnyToLogical(Node& call, const Checker&) { ResultOf(call, ValueType::Logical); }
@@ -214,17 +209,16 @@ void ContainsRule(Node& call, const Checker& c)
 
 Value Contains(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    codepage::CodePage page = ev.Settings().page;
-    if (call.query)
-        return Value::Logical(call.query->Matches(page, (*args)[0].text));
-    std::string problem;
-    std::unique_ptr<ContainsQuery> query = ContainsQuery::Parse(page, (*args)[1].text, problem);
-    if (!query)
-        return ev.Fault(call, "CONTAINS: " + problem);
-    return Value::Logical(query->Matches(page, (*args)[0].text));
+    return Apply(call, ev, [&](Args& a) {
+        codepage::CodePage page = ev.Settings().page;
+        if (call.query)
+            return Value::Logical(call.query->Matches(page, a[0].text));
+        std::string problem;
+        std::unique_ptr<ContainsQuery> query = ContainsQuery::Parse(page, a[1].text, problem);
+        if (!query)
+            return ev.Fault(call, "CONTAINS: " + problem);
+        return Value::Logical(query->Matches(page, a[0].text));
+    });
 }
 
 const FunctionDef kOther[] = {

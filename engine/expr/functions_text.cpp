@@ -29,16 +29,6 @@ int32_t ConstantWidth(const Node& node)
     return n ? int32_t(CountArg(*n)) : -1;
 }
 
-// Evaluates the arguments and applies `body`, or gives NULL for a NULL argument.
-template <class Body>
-Value Apply(const Node& call, Evaluator& ev, Body body)
-{
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    return body(*args);
-}
-
 // ---- type rules ----
 
 void SameWidthText(Node& call, const Checker& c)
@@ -192,28 +182,26 @@ Value Space(const Node& call, Evaluator& ev)
 
 Value Replicate(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    long long count = CountArg((*args)[1].number);
-    const std::string& unit = (*args)[0].text;
-    if (unit.size() * size_t(count) > 65535)
-        return ev.Fault(call, "REPLICATE would build more than 65535 characters");
-    std::string text;
-    for (long long i = 0; i < count; ++i)
-        text += unit;
-    return Value::Text(std::move(text));
+    return Apply(call, ev, [&](Args& a) {
+        long long count = CountArg(a[1].number);
+        const std::string& unit = a[0].text;
+        if (unit.size() * size_t(count) > 65535)
+            return ev.Fault(call, "REPLICATE would build more than 65535 characters");
+        std::string text;
+        for (long long i = 0; i < count; ++i)
+            text += unit;
+        return Value::Text(std::move(text));
+    });
 }
 
 Value Chr(const Node& call, Evaluator& ev)
 {
-    std::optional<Args> args = EvalAll(call, ev);
-    if (!args)
-        return Value::Null(call.type);
-    double code = std::trunc((*args)[0].number);
-    if (!(code >= 0 && code <= 255))
-        return ev.Fault(call, "CHR needs a code from 0 to 255");
-    return Value::Text(std::string(1, char(int(code))));
+    return Apply(call, ev, [&](Args& a) {
+        double code = std::trunc(a[0].number);
+        if (!(code >= 0 && code <= 255))
+            return ev.Fault(call, "CHR needs a code from 0 to 255");
+        return Value::Text(std::string(1, char(int(code))));
+    });
 }
 
 Value Asc(const Node& call, Evaluator& ev)

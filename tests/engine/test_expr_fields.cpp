@@ -117,9 +117,7 @@ TEST(FieldTypes, EveryAdtTypeReadsAsItsExpressionType)
         {"M + '/' + NM", "'memo text/n memo'"},
         {"CONTAINS(M, 'TEXT') AND CONTAINS(NM, 'mem*')", ".T."},
     };
-    expr::TableContext& first = table.At(1);
-    for (const Case& c : kOnValues)
-        EXPECT_EQ(Eval(c.expression, first), c.expected) << c.expression;
+    ExpectCases(kOnValues, table.At(1));
     // NULL where the format stores one; the empty value where NULL and empty share their bytes.
     const Case kOnNulls[] = {
         {"ISNULL(N) AND ISNULL(L) AND ISNULL(T) AND ISNULL(TS) AND ISNULL(SI) AND ISNULL(I)", ".T."},
@@ -130,9 +128,7 @@ TEST(FieldTypes, EveryAdtTypeReadsAsItsExpressionType)
         {"EMPTY(N) AND EMPTY(L) AND EMPTY(T) AND EMPTY(TS) AND EMPTY(VC) AND EMPTY(C) AND EMPTY(M)", ".T."},
         {"IIF(L, 'yes', 'no')", "'no'"},
     };
-    expr::TableContext& second = table.At(2);
-    for (const Case& c : kOnNulls)
-        EXPECT_EQ(Eval(c.expression, second), c.expected) << c.expression;
+    ExpectCases(kOnNulls, table.At(2));
 }
 
 // DBF tables have no NULL: blank fields are blanks, 0, the empty date and .F.

@@ -100,6 +100,14 @@ TEST(IndexKeys, WhatCannotBeAKey)
             EXPECT_EQ(e.Code(), code) << text << ": " << e.what();
         }
     }
+    // A fault in a later segment is placed in the whole list.
+    try {
+        expr::KeyExpression::Compile("LASTNAME;UPPER(ID)", table.Context());
+        ADD_FAILURE() << "compiled";
+    } catch (const expr::ExpressionError& e) {
+        EXPECT_EQ(e.Position(), 16u) << e.what();
+        EXPECT_NE(std::string(e.what()).find("'LASTNAME;UPPER(ID)' at position 16"), std::string::npos) << e.what();
+    }
     // A FOR condition is logical and stable too.
     EXPECT_THROW(expr::Expression::Compile("BIRTHDATE < DATE()", table.Context(), expr::Purpose::Condition),
                  expr::ExpressionError);

@@ -167,9 +167,7 @@ TEST_P(LanguageTest, CasesOnARecordOfEachTableKind)
 {
     ExprTable table(GetParam(), kPeople);
     table.Append(kSmith);
-    expr::TableContext& context = table.At(1);
-    for (const Case& c : kCases)
-        EXPECT_EQ(Eval(c.expression, context), c.expected) << c.expression;
+    ExpectCases(kCases, table.At(1));
 }
 
 // The comparison table of the language reference: "=" with exact off and on, and "==".

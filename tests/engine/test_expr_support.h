@@ -9,6 +9,8 @@
 #include "engine/storage/value_codec.h"
 #include "tests/support/testsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -152,6 +154,14 @@ struct Case {
 inline std::string Eval(const std::string& text, const expr::RecordContext& context)
 {
     return Render(expr::Expression::Compile(text, context).Evaluate(context));
+}
+
+// Checks each case on the context's current record.
+template <size_t N>
+void ExpectCases(const Case (&cases)[N], const expr::RecordContext& context)
+{
+    for (const Case& c : cases)
+        EXPECT_EQ(Eval(c.expression, context), c.expected) << c.expression;
 }
 
 } // namespace exprtest
