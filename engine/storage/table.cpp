@@ -164,6 +164,16 @@ void Table::PrepareForWrite(uint8_t* image, uint32_t recno, bool append)
         }
 }
 
+// A DBF header carries the date of the last change.
+void Table::StampLastUpdate()
+{
+    if (!mState->header.dbf)
+        return;
+    uint8_t date[3];
+    StampDbfDate(date, mState->header.foxYear);
+    mState->file.WriteAt(1, date, sizeof date);
+}
+
 void Table::WriteRecord(uint32_t recno, const uint8_t* image)
 {
     CheckWritable();
@@ -171,6 +181,7 @@ void Table::WriteRecord(uint32_t recno, const uint8_t* image)
     std::vector<uint8_t> copy(image, image + mLayout.RecordLength());
     PrepareForWrite(copy.data(), recno, false);
     mState->file.WriteAt(RecordOffset(recno), copy.data(), copy.size());
+    StampLastUpdate();
 }
 
 uint32_t Table::AppendRecord(const uint8_t* image)
@@ -206,11 +217,7 @@ uint32_t Table::AppendRecord(const uint8_t* image)
         PutU32(word, next);
         state.file.WriteAt(offset, word, sizeof word);
     }
-    if (state.header.dbf) {
-        uint8_t date[3];
-        StampDbfDate(date, state.header.foxYear);
-        state.file.WriteAt(1, date, sizeof date);
-    }
+    StampLastUpdate();
     PutU32(word, count + 1);
     state.file.WriteAt(state.header.countOffset, word, sizeof word);
     state.header.recordCount = count + 1;
@@ -231,6 +238,7 @@ void Table::DeleteRecord(uint32_t recno)
     CheckRecordNumber(recno);
     uint8_t flag = '*';
     mState->file.WriteAt(RecordOffset(recno), &flag, 1);
+    StampLastUpdate();
 }
 
 void Table::RecallRecord(uint32_t recno)
@@ -239,6 +247,7 @@ void Table::RecallRecord(uint32_t recno)
     CheckRecordNumber(recno);
     uint8_t flag = ' ';
     mState->file.WriteAt(RecordOffset(recno), &flag, 1);
+    StampLastUpdate();
 }
 
 void Table::Flush()

@@ -185,6 +185,7 @@ private:
     void CheckRecordNumber(uint32_t recno) const;
     uint64_t RecordOffset(uint32_t recno) const;
     void PrepareForWrite(uint8_t* image, uint32_t recno, bool append);
+    void StampLastUpdate();
     void ReplaceFiles(const std::string& tableTemp, const std::string& memoTemp);
     void RewriteRecords(bool keepRecords);
     uint32_t CopyLiveRecords(File& target, MemoFile* memo, bool keepRecords) const;
