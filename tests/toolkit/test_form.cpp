@@ -174,7 +174,7 @@ TEST_F(FormTest, ClosingTheMainFormFromAHandlerEndsRun)
     EXPECT_TRUE(scope.App().Terminated());
 }
 
-TEST_F(FormTest, EscapePressesTheCancelButtonAndEnterInAnEditDoesNot)
+TEST_F(FormTest, EnterAndEscapeLeftByTheFocusedControlPressTheDefaultAndCancelButtons)
 {
     TTestForm* form = CreateMainForm();
     QStringList pressed;
@@ -182,11 +182,59 @@ TEST_F(FormTest, EscapePressesTheCancelButtonAndEnterInAnEditDoesNot)
     form->onBrowse = [&] { pressed.append(QStringLiteral("Browse")); };
     form->Show();
 
-    PressKey(form->EditSource->Widget(), Qt::Key_Return);
-    PressKey(form->EditSource->Widget(), Qt::Key_Escape);
-    PressKey(form->EditSource->Widget(), Qt::Key_Escape, QString(), Qt::ShiftModifier);
-    EXPECT_EQ(pressed, QStringList{QStringLiteral("Quit")});
-    EXPECT_EQ(form->ModalResult(), mrOk) << "the button's modal result went to the form";
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool browseIsDefault;
+        const char* expected;   // the button pressed, or ""
+    };
+    const Case cases[] = {
+        {Qt::Key_Escape, Qt::NoModifier, false, "Quit"},
+        {Qt::Key_Escape, Qt::ShiftModifier, false, ""},
+        {Qt::Key_Return, Qt::NoModifier, false, ""},
+        {Qt::Key_Return, Qt::NoModifier, true, "Browse"},
+        {Qt::Key_Enter, Qt::KeypadModifier, true, "Browse"},
+    };
+    for (const Case& c : cases) {
+        pressed.clear();
+        form->Browse->SetDefault(c.browseIsDefault);
+        PressKey(form->EditSource->Widget(), c.key, QString(), c.modifiers);
+        EXPECT_EQ(pressed.join(QString()), QString::fromLatin1(c.expected)) << c.key << " " << c.browseIsDefault;
+    }
+    EXPECT_EQ(form->ModalResult(), mrOk) << "the cancel button's modal result went to the form";
+}
+
+TEST_F(FormTest, PlainFormFromADefinitionFile)
+{
+    testsupport::TempFolder folder;
+    const QString file = folder.write(QStringLiteral("Progress.dfm"), QByteArray(R"(object FProgress: TForm
+  BorderIcons = [biSystemMenu, biMinimize]
+  Caption = 'Progression'
+  ClientHeight = 155
+  ClientWidth = 442
+  FormStyle = fsStayOnTop
+  object Info: TLabel
+    Left = 8
+    Top = 8
+    Width = 426
+    Height = 40
+    Alignment = taCenter
+    AutoSize = False
+    Caption = 'Restauration en cours'
+    WordWrap = True
+  end
+end
+)"));
+    std::unique_ptr<TForm> form(TForm::CreateFromResource(nullptr, file));
+    EXPECT_EQ(form->Name(), QStringLiteral("FProgress"));
+    EXPECT_EQ(form->ClientWidth(), 442);
+    EXPECT_TRUE(form->Widget()->windowFlags() & Qt::WindowStaysOnTopHint);
+    auto* info = dynamic_cast<TLabel*>(form->FindComponent(QStringLiteral("Info")));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->Widget()->geometry(), QRect(8, 8, 426, 40)) << "a fixed-size label keeps its size";
+    EXPECT_TRUE(static_cast<QLabel*>(info->Widget())->alignment() & Qt::AlignHCenter);
+
+    EXPECT_THROW(TForm::CreateFromResource(nullptr, folder.file(QStringLiteral("absent.dfm"))), EReadError);
 }
 
 TEST_F(FormTest, DropDownHandlersAreBoundFromTheDefinition)
