@@ -5,7 +5,8 @@
 // function and has an argument count that function accepts; `width` is the
 // byte width of a character result when the text fixes it, else -1; a
 // Literal node is either written in the text or the folded value of a
-// constant subtree. Nodes never change after compilation.
+// constant subtree; no tree is deeper than kMaxTreeDepth, so evaluating it
+// cannot exhaust the stack. Nodes never change after compilation.
 #pragma once
 
 #include "engine/expr/value.h"
@@ -20,6 +21,8 @@ namespace expr {
 class Evaluator;
 struct FunctionDef;
 struct ContainsQuery;
+
+constexpr uint32_t kMaxTreeDepth = 1000;
 
 enum class Op : uint8_t {
     Literal, Field, Call,
@@ -36,6 +39,7 @@ struct Node {
     int32_t width = -1;           // bytes of a character result, -1 when not fixed
     bool caseInsensitive = false; // a character value that compares ignoring case
     bool volatileValue = false;   // depends on the clock (DATE(), TIME())
+    uint32_t depth = 1;           // levels of the subtree, this node included
     Value literal;                // Literal
     size_t field = 0;             // Field: index for RecordContext::FieldValue
     uint32_t numericWidth = 0;    // Field: width of a digits-as-text number (STR default)

@@ -3,6 +3,7 @@
 #include "engine/expr/functions.h"
 #include "engine/expr/lexer.h"
 
+#include <algorithm>
 #include <string>
 
 namespace expr {
@@ -85,10 +86,39 @@ private:
         node->args.push_back(std::move(left));
         if (right)
             node->args.push_back(std::move(right));
-        for (const NodePtr& arg : node->args)
-            node->volatileValue = node->volatileValue || arg->volatileValue;
+        Adopt(*node);
         return node;
     }
+
+    // What a node takes over from its operands: the clock, and their depth.
+    void Adopt(Node& node) const
+    {
+        for (const NodePtr& arg : node.args) {
+            node.volatileValue = node.volatileValue || arg->volatileValue;
+            node.depth = std::max(node.depth, arg->depth + 1);
+        }
+        if (node.depth > kMaxTreeDepth)
+            mChecker.Fail(kErrSyntax, node, "The expression is nested too deeply");
+    }
+
+    // Guards the recursion of the parser against absurd nesting: "((((…" or "- - - …".
+    class Nesting {
+    public:
+        explicit Nesting(Parser& parser) : mParser(parser)
+        {
+            if (++mParser.mNesting > kMaxNesting) {
+                Node at;
+                at.position = mParser.mPos + 1;
+                mParser.mChecker.Fail(kErrSyntax, at, "The expression is nested too deeply");
+            }
+        }
+        ~Nesting() { --mParser.mNesting; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& mParser;
+    };
 
     [[noreturn]] void Mismatch(const Node& node, const std::string& problem) const
     {
@@ -101,7 +131,11 @@ private:
             Mismatch(at, std::string(op) + " needs a logical operand, not a " + TypeName(operand.type) + " one");
     }
 
-    NodePtr ParseOr() { return ParseLogical("OR", Op::Or, &Parser::ParseAnd); }
+    NodePtr ParseOr()
+    {
+        Nesting nesting(*this);
+        return ParseLogical("OR", Op::Or, &Parser::ParseAnd);
+    }
     NodePtr ParseAnd() { return ParseLogical("AND", Op::And, &Parser::ParseNot); }
 
     // One level of AND or OR: operands of the next level joined by `word`.
@@ -127,6 +161,7 @@ private:
     {
         size_t position = 0;
         if (TakeOperator("NOT", true, position) || TakeOperator("!", true, position)) {
+            Nesting nesting(*this);
             NodePtr node = Make(Op::Not, position, ParseNot());
             RequireLogical(*node->args[0], *node, "NOT");
             node->type = ValueType::Logical;
@@ -257,6 +292,7 @@ private:
         size_t position = 0;
         bool minus = TakeOperator("-", true, position);
         if (minus || TakeOperator("+", true, position)) {
+            Nesting nesting(*this);
             NodePtr node = Make(minus ? Op::Negate : Op::Plus, position, ParseSigned());
             if (!SameKind(node->args[0]->type, ValueType::Number))
                 Mismatch(*node, std::string("A sign needs a number, not a ") + TypeName(node->args[0]->type) + " value");
@@ -354,8 +390,7 @@ private:
         }
         f.check(*node, mChecker);
         node->volatileValue = f.readsClock;
-        for (const NodePtr& arg : node->args)
-            node->volatileValue = node->volatileValue || arg->volatileValue;
+        Adopt(*node);
         if (f.readsRecord || f.readsClock)
             return node;
         return Fold(std::move(node));
@@ -377,6 +412,7 @@ private:
         node->op = Op::Literal;
         node->args.clear();
         node->query.reset();
+        node->depth = 1;
         return node;
     }
 
@@ -387,6 +423,8 @@ private:
     Checker mChecker;
     size_t mPos = 0;
     size_t mLastPosition = 0;
+    int mNesting = 0;
+    static constexpr int kMaxNesting = 200;
 };
 
 } // namespace

@@ -11,6 +11,10 @@ namespace {
 
 using Args = std::vector<Value>;
 
+// The longest text SPACE, REPLICATE and the padding functions build: a
+// runaway count must not exhaust memory.
+constexpr long long kMaxBuilt = 65535;
+
 std::string_view TrimRight(std::string_view s)
 {
     size_t end = s.find_last_not_of(' ');
@@ -177,7 +181,12 @@ Value Len(const Node& call, Evaluator& ev)
 
 Value Space(const Node& call, Evaluator& ev)
 {
-    return Apply(call, ev, [](Args& a) { return Value::Text(std::string(size_t(CountArg(a[0].number)), ' ')); });
+    return Apply(call, ev, [&](Args& a) {
+        long long count = CountArg(a[0].number);
+        if (count > kMaxBuilt)
+            return ev.Fault(call, "SPACE would build more than 65535 characters");
+        return Value::Text(std::string(size_t(count), ' '));
+    });
 }
 
 Value Replicate(const Node& call, Evaluator& ev)
@@ -185,7 +194,7 @@ Value Replicate(const Node& call, Evaluator& ev)
     return Apply(call, ev, [&](Args& a) {
         long long count = CountArg(a[1].number);
         const std::string& unit = a[0].text;
-        if (unit.size() * size_t(count) > 65535)
+        if (unit.size() * size_t(count) > size_t(kMaxBuilt))
             return ev.Fault(call, "REPLICATE would build more than 65535 characters");
         std::string text;
         for (long long i = 0; i < count; ++i)
@@ -234,7 +243,7 @@ Value Pad(const Node& call, Evaluator& ev, bool left)
 {
     return Apply(call, ev, [&](Args& a) {
         std::string text = PadSubject(a[0], ev);
-        size_t width = size_t(std::min<long long>(CountArg(a[1].number), 65535));
+        size_t width = size_t(std::min<long long>(CountArg(a[1].number), kMaxBuilt));
         char fill = a.size() == 3 && !a[2].text.empty() ? a[2].text[0] : ' ';
         if (text.size() >= width)
             return Value::Text(text.substr(0, width));

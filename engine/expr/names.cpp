@@ -131,7 +131,10 @@ private:
 std::vector<std::string> ShortFieldNames(const RecordContext& schema)
 {
     const std::vector<FieldInfo>& fields = schema.Fields();
-    std::set<std::string> taken;
+    // A short name must read back as nothing but its field: not as another
+    // field, a keyword, or the table's alias.
+    std::set<std::string> taken{"AND", "OR", "NOT", "TRUE", "FALSE", "NULL", "FIELD", "_FIELD"};
+    taken.insert(UpperAscii(schema.Alias()));
     for (const FieldInfo& f : fields)
         taken.insert(UpperAscii(f.name));
     std::vector<std::string> shortNames(fields.size());

@@ -126,4 +126,42 @@ TEST(ExpressionFaults, DivisionByZeroInAFilterRejectsTheRecord)
     EXPECT_EQ(table.Matching("NOT (8 / AMOUNT = 2)"), std::vector<uint32_t>{});
 }
 
+// Absurd input is refused with an error, never a crash or a runaway allocation.
+TEST(ExpressionFaults, AbsurdInputIsRefused)
+{
+    ExprTable table(TableKind::ADT, kPeople);
+    table.Append({{"NAME", "x"}});
+    std::string parentheses = std::string(5000, '(') + "1" + std::string(5000, ')');
+    std::string signs;
+    for (int i = 0; i < 5000; ++i)
+        signs += "- ";
+    std::string chain = "NAME";
+    for (int i = 0; i < 3000; ++i)
+        chain += "+NAME";
+    for (const std::string& text : {parentheses, signs + "1", chain}) {
+        try {
+            expr::Expression::Compile(text, table.Context());
+            ADD_FAILURE() << "compiled " << text.substr(0, 20);
+        } catch (const expr::ExpressionError& e) {
+            EXPECT_EQ(e.Code(), expr::kErrSyntax);
+            EXPECT_NE(std::string(e.what()).find("nested too deeply"), std::string::npos);
+        }
+    }
+    // Constant parts fold away, so a long constant sum is no deeper than one value.
+    std::string sum = "0";
+    for (int i = 0; i < 3000; ++i)
+        sum += "+1";
+    EXPECT_EQ(Eval(sum, table.At(1)), "3000");
+    EXPECT_EQ(Eval("SPACE(1000000000)", table.At(1)), "NULL");
+    EXPECT_EQ(Eval("REPLICATE(NAME, 100000)", table.At(1)), "NULL");
+    EXPECT_EQ(Eval("LEN(PADL(NAME, 1000000000000))", table.At(1)), "65535");
+    table.Context().SetDateFormat("MM/DD");
+    try {
+        expr::Expression::Compile("BIRTH = {}", table.Context());
+        ADD_FAILURE() << "compiled with a bad date format";
+    } catch (const storage::StorageError& e) {
+        EXPECT_STREQ(e.what(), "'MM/DD' is not a date format: it needs DD, MM and YY or CCYY once each.");
+    }
+}
+
 } // namespace

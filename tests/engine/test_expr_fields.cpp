@@ -77,9 +77,16 @@ TEST_F(StatementList, NamesAreTranslatedBetweenLongAndShortForms)
 
 TEST(ShortNames, CollideNeitherWithFieldsNorWithEachOther)
 {
-    ExprTable table(TableKind::ADT, "CONNECTION,Char,5;Connection Name,Char,5;Connection Names,Char,5;1st,Integer;");
+    ExprTable table(TableKind::ADT,
+                    "CONNECTION,Char,5;Connection Name,Char,5;Connection Names,Char,5;1st,Integer;A N D,Logical;"
+                    "People Now,Logical;",
+                    "PEOPLENOW");
+    // Nor with keywords or the alias, which would read back as the field.
     EXPECT_EQ(expr::ShortFieldNames(table.Context()),
-              std::vector<std::string>({"", "CONNECTI_1", "CONNECTI_2", "F1ST"}));
+              std::vector<std::string>({"", "CONNECTI_1", "CONNECTI_2", "F1ST", "AND_1", "PEOPLENO_1"}));
+    EXPECT_EQ(expr::ExpressionLongToShort("A N D AND People Now", table.Context()), "AND_1 AND PEOPLENO_1");
+    EXPECT_EQ(expr::ExpressionShortToLong("AND_1 AND PEOPLENOW->PEOPLENO_1", table.Context()),
+              "A N D AND PEOPLENOW->People Now");
     EXPECT_EQ(expr::ExpressionLongToShort("Connection Names = CONNECTION", table.Context()), "CONNECTI_2 = CONNECTION");
     // Tables whose names are all short come back unchanged.
     ExprTable dbf(TableKind::CDX, "NAME,Char,10;ID,Numeric,5;");
