@@ -2,6 +2,7 @@
 
 #include "framework/typinfo.h"
 
+#include <QFontDatabase>
 #include <cmath>
 
 VARNEL_ENUM_NAMES(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut");
@@ -141,5 +142,10 @@ QFont TFont::ToQFont() const
     if (mPitch == fpFixed)
         font.setFixedPitch(true);
     font.setStyleHint(mPitch == fpFixed ? QFont::Monospace : QFont::SansSerif);
+    // Definitions are laid out for their own faces ("MS Sans Serif" above
+    // all), which are narrower than the sans faces that stand in for them
+    // here; a semi-condensed stand-in keeps captions inside their room.
+    if (!QFontDatabase::hasFamily(mName))
+        font.setStretch(QFont::SemiCondensed);
     return font;
 }

@@ -148,6 +148,19 @@ TEST_F(ControlsTest, ColourPaintsBehindLabelsAndInsideEdits)
     EXPECT_EQ(image.pixelColor(200, 60), QColor(Qt::cyan)) << "inside the edit";
 }
 
+TEST_F(ControlsTest, BoldCaptionsInTheDefinitionFaceFitTheRoomTheirLayoutGives)
+{
+    // The main window's longest caption stands at 18 with its edit at 160.
+    auto* label = new TLabel(form);
+    label->SetLeft(18);
+    label->Font()->SetName(QStringLiteral("MS Sans Serif"));
+    label->Font()->SetHeight(-11);
+    label->Font()->SetStyle({fsBold});
+    label->SetCaption(QStringLiteral("R\u00e9pertoire Destination :"));
+    EXPECT_LE(label->Left() + label->Width(), 160);
+    EXPECT_GT(label->Width(), 60);
+}
+
 TEST_F(ControlsTest, AcceleratorsClickOrFocusTheirControls)
 {
     struct Case {
