@@ -6,6 +6,8 @@
 #include "toolkit/forms.h"
 #include "toolkit/guard.h"
 
+VARNEL_ENUM_NAMES(TDragKind, "dkDrag", "dkDock");
+
 VARNEL_PUBLISH(TControl, c)
 {
     c.prop("Left", &TControl::Left, &TControl::SetLeft).def(0);
@@ -21,6 +23,7 @@ VARNEL_PUBLISH(TControl, c)
     c.prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
     c.sub("Font", &TControl::Font);
     c.prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).def(true);
+    c.prop("DragKind", &TControl::DragKind, &TControl::SetDragKind).def(dkDrag);
     c.event("OnClick", &TControl::OnClick);
     c.event("OnDblClick", &TControl::OnDblClick);
     c.event("OnMouseEnter", &TControl::OnMouseEnter);

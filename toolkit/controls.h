@@ -33,6 +33,10 @@ class TWinControl;
 class TForm;
 class TControlEventFilter;
 
+// How the control is dragged: moved as a whole, or docked elsewhere. Kept
+// for definitions and for code that asks; the toolkit drags nothing itself.
+enum TDragKind { dkDrag, dkDock };
+
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, QChar& Key)>;
 
@@ -91,6 +95,8 @@ public:
     void SetParentFont(bool value);
     TColor Color() const { return mColor; }
     void SetColor(TColor color);
+    TDragKind DragKind() const { return mDragKind; }
+    void SetDragKind(TDragKind kind) { mDragKind = kind; }
     bool ParentColor() const { return mParentColor; }
     void SetParentColor(bool value);
 
@@ -161,6 +167,7 @@ private:
     TColor mDefaultColor;
     bool mParentColor = false;
     bool mOwnWindow;
+    TDragKind mDragKind = dkDrag;
     QPalette::ColorRole mColorRole = QPalette::Window;
     QPointer<TControlEventFilter> mEvents;
 };

@@ -257,6 +257,24 @@ TEST_F(ControlsTest, RemovedCloseCommandKeepsTheWindowOpenButCodeStillCloses)
     EXPECT_FALSE(form->Widget()->isVisible());
 }
 
+TEST_F(ControlsTest, MinimisingTheProgramMinimisesItsShownWindowsAndRestoreBringsThemBack)
+{
+    TForm other(nullptr);   // a window without owner counts as well
+    ShowActive();
+    other.Show();
+    TForm hidden(nullptr);
+
+    scope.App().Minimize();
+    EXPECT_TRUE(form->Widget()->isMinimized());
+    EXPECT_TRUE(other.Widget()->isMinimized());
+    EXPECT_FALSE(hidden.Widget()->isVisible()) << "a hidden form stays hidden";
+
+    scope.App().Restore();
+    EXPECT_FALSE(form->Widget()->isMinimized());
+    EXPECT_FALSE(other.Widget()->isMinimized());
+    EXPECT_FALSE(hidden.Widget()->isVisible());
+}
+
 TEST_F(ControlsTest, ShowModalReturnsTheModalResultOfTheButtonPressed)
 {
     auto* ok = new TButton(form);
