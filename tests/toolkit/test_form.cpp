@@ -204,6 +204,37 @@ TEST_F(FormTest, EnterAndEscapeLeftByTheFocusedControlPressTheDefaultAndCancelBu
     EXPECT_EQ(form->ModalResult(), mrOk) << "the cancel button's modal result went to the form";
 }
 
+TEST_F(FormTest, WrittenDefinitionReadsBackIntoTheSameForm)
+{
+    TTestForm* first = CreateMainForm();
+    const QString written = WriteComponent(first);
+    EXPECT_FALSE(written.contains(QStringLiteral("Visible"))) << "defaults are left out:\n" << written.toStdString();
+    EXPECT_TRUE(written.contains(QStringLiteral("OnCloseUp = AliasCloseUp"))) << written.toStdString();
+
+    testsupport::TempFolder folder;
+    const QString file = folder.write(QStringLiteral("again.dfm"), written.toUtf8());
+    class TAgainForm : public TTestForm {
+    public:
+        TAgainForm(TComponent* owner, const QString& file) : TTestForm(owner)
+        {
+            DestroyComponents();
+            ReadDefinition(file);
+        }
+    };
+    TAgainForm second(nullptr, file);
+    for (const TTestForm* form : {static_cast<const TTestForm*>(first), static_cast<const TTestForm*>(&second)}) {
+        SCOPED_TRACE(form == first ? "first" : "second");
+        EXPECT_EQ(form->Widget()->windowTitle(), QStringLiteral("R\u00e9cup\u00e9ration des tables"));
+        EXPECT_EQ(QSize(form->ClientWidth(), form->ClientHeight()), QSize(420, 160));
+        EXPECT_EQ(form->Alias->Widget()->geometry(), QRect(70, 12, 177, 21));
+        EXPECT_EQ(form->Quit->TabOrder(), 3);
+        EXPECT_TRUE(form->Quit->Cancel());
+        EXPECT_TRUE(form->LabelAlias->Font()->Style().Contains(fsBold));
+        EXPECT_FALSE(form->LabelAlias->ParentFont());
+        EXPECT_TRUE(form->EditSource->ParentFont());
+    }
+}
+
 TEST_F(FormTest, PlainFormFromADefinitionFile)
 {
     testsupport::TempFolder folder;
