@@ -36,6 +36,7 @@ struct Node {
     Op op = Op::Literal;
     ValueType type = ValueType::Null;
     size_t position = 0;          // 1-based place of the node's token in the text
+    size_t begin = 0, end = 0;    // the text the subtree was read from, 0-based, end excluded
     int32_t width = -1;           // bytes of a character result, -1 when not fixed
     bool caseInsensitive = false; // a character value that compares ignoring case
     bool volatileValue = false;   // depends on the clock (DATE(), TIME())

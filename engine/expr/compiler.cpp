@@ -86,6 +86,8 @@ private:
         node->args.push_back(std::move(left));
         if (right)
             node->args.push_back(std::move(right));
+        node->begin = std::min(position - 1, node->args.front()->begin);
+        node->end = node->args.back()->end;
         Adopt(*node);
         return node;
     }
@@ -307,6 +309,8 @@ private:
         Token token = Peek(true);
         auto node = std::make_unique<Node>();
         node->position = token.start + 1;
+        node->begin = token.start;
+        node->end = token.end;
         switch (token.kind) {
         case Tok::Literal:
             Take(token);
@@ -333,6 +337,8 @@ private:
             Take(token);
             NodePtr inner = ParseOr();
             Expect(Tok::RParen, "')'");
+            inner->begin = token.start;
+            inner->end = mPos;
             return inner;
         }
         default: Unexpected(token);
@@ -365,6 +371,7 @@ private:
         node->op = Op::Call;
         node->position = name.start + 1;
         node->function = FindFunction(name.word);
+        node->begin = name.start;
         Expect(Tok::LParen, "'('");
         if (Peek(true).kind == Tok::RParen) {
             Take(Peek(true));
@@ -380,6 +387,7 @@ private:
                 break;
             }
         }
+        node->end = mPos;
         const FunctionDef& f = *node->function;
         int count = int(node->args.size());
         if (count < f.minArgs || count > f.maxArgs) {

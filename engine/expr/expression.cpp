@@ -155,6 +155,51 @@ ValueType Expression::Type() const { return mRoot->type; }
 int32_t Expression::Width() const { return mRoot->type == ValueType::Character ? mRoot->width : -1; }
 bool Expression::IsConstant() const { return mRoot->IsConstant(); }
 
+namespace {
+
+Relation RelationOf(Op op)
+{
+    switch (op) {
+    case Op::Equal: return Relation::Equal;
+    case Op::ExactEqual: return Relation::ExactEqual;
+    case Op::NotEqual: return Relation::NotEqual;
+    case Op::Less: return Relation::Less;
+    case Op::LessEqual: return Relation::LessEqual;
+    case Op::Greater: return Relation::Greater;
+    case Op::GreaterEqual: return Relation::GreaterEqual;
+    default: return Relation::None;
+    }
+}
+
+void CollectTerms(const Node& node, const std::string& text, std::vector<FilterTerm>& terms)
+{
+    if (node.op == Op::And) {
+        CollectTerms(*node.args[0], text, terms);
+        CollectTerms(*node.args[1], text, terms);
+        return;
+    }
+    FilterTerm term;
+    term.text = text.substr(node.begin, node.end - node.begin);
+    Relation relation = RelationOf(node.op);
+    if (relation != Relation::None && !node.args[0]->IsConstant() && node.args[1]->IsConstant()
+        && !node.args[1]->literal.null && !node.args[0]->volatileValue) {
+        const Node& subject = *node.args[0];
+        term.relation = relation;
+        term.subject = text.substr(subject.begin, subject.end - subject.begin);
+        term.constant = node.args[1]->literal;
+    }
+    terms.push_back(std::move(term));
+}
+
+} // namespace
+
+std::vector<FilterTerm> Expression::AndTerms() const
+{
+    std::vector<FilterTerm> terms;
+    CollectTerms(*mRoot, mText, terms);
+    return terms;
+}
+
 bool IsLogicalExpression(std::string_view text, const RecordContext& schema)
 {
     try {

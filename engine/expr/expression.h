@@ -35,6 +35,22 @@ enum class Purpose : uint8_t {
     Key,       // an index key: C, N, D, T, S or L of known width; faults raise
 };
 
+// A top-level AND term of a filter. When it has the form
+// `subject relation constant` (the constant on the right, as the client
+// writes it), an index whose key expression is `subject` can answer it; with
+// exact off, "=" on character values is then a prefix range.
+enum class Relation : uint8_t {
+    None, // any other term: evaluated record by record
+    Equal, ExactEqual, NotEqual, Less, LessEqual, Greater, GreaterEqual,
+};
+
+struct FilterTerm {
+    std::string text;    // the term as written, parentheses included
+    Relation relation = Relation::None;
+    std::string subject; // the left side as written
+    Value constant;      // the right side's value
+};
+
 class Expression {
 public:
     static Expression Compile(std::string_view text, const RecordContext& schema,
@@ -51,6 +67,9 @@ public:
     bool Exact() const { return mExact; }
     bool IsConstant() const;
     const std::string& Text() const { return mText; }
+    // The terms that AND joins at the top level, in order (one term when the
+    // expression has no top-level AND).
+    std::vector<FilterTerm> AndTerms() const;
 
 private:
     Expression() = default;

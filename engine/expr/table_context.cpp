@@ -116,7 +116,7 @@ Value TableContext::TextValue(size_t index, ValueType type) const
 Value TableContext::FieldValue(size_t index) const
 {
     if (index >= mFields.size())
-        throw ExpressionError(kErrUnknownName, "", 0, "Field number " + std::to_string(index + 1) + " does not exist");
+        throw storage::StorageError(storage::kErrFieldNotFound, "Field number " + std::to_string(index + 1) + " does not exist in " + mTable.FileName() + ".");
     const FieldInfo& info = mFields[index];
     if (IsNull(index))
         return Value::Null(info.type);

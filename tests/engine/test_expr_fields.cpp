@@ -53,6 +53,29 @@ TEST_F(StatementList, MonitorFilterAndLocate)
     EXPECT_EQ(table.Matching("Connection Name = 'PC01'"), R({1, 3, 5}));
 }
 
+// The top-level AND terms an index can answer: `subject relation constant`.
+TEST_F(StatementList, FilterTermsForIndexes)
+{
+    static const char* const kRelations[] = {"", "=", "==", "<>", "<", "<=", ">", ">="};
+    auto terms = [&](const char* filter) {
+        std::vector<std::string> described;
+        for (const expr::FilterTerm& t : expr::Expression::Compile(filter, table.Context(), expr::Purpose::Filter).AndTerms())
+            described.push_back(t.text + " | " + (t.relation == expr::Relation::None ? "per record"
+                                                  : t.subject + " " + kRelations[int(t.relation)] + " " + Render(t.constant)));
+        return described;
+    };
+    using D = std::vector<std::string>;
+    EXPECT_EQ(terms("Active = True AND Connection Name = 'PC01'"),
+              D({"Active = True | Active = .T.", "Connection Name = 'PC01' | Connection Name = 'PC01'"}));
+    EXPECT_EQ(terms("(Active = True AND Connection Name = 'PC01') AND (Query Number=12)"),
+              D({"Active = True | Active = .T.", "Connection Name = 'PC01' | Connection Name = 'PC01'",
+                 "(Query Number=12) | Query Number = 12"}));
+    EXPECT_EQ(terms("UPPER(Database User) >= UPPER('ab') .AND. NOT Active .AND. 12 < Query Number"),
+              D({"UPPER(Database User) >= UPPER('ab') | UPPER(Database User) >= 'AB'", "NOT Active | per record",
+                 "12 < Query Number | per record"}));
+    EXPECT_EQ(terms("Active OR Query Number = 1"), D({"Active OR Query Number = 1 | per record"}));
+}
+
 TEST_F(StatementList, NamesAreTranslatedBetweenLongAndShortForms)
 {
     struct Translation {
