@@ -83,6 +83,7 @@ void TControl::SetParent(TWinControl* parent)
         mWidget->setVisible(mVisible);
     ParentFontChanged();
     ParentColorChanged();
+    ParentShowHintChanged();
 }
 
 TComponent* TControl::GetParentComponent() const
@@ -174,11 +175,35 @@ void TControl::SetHint(const QString& hint)
     ApplyHint();
 }
 
+// While ParentShowHint holds, ShowHint is the parent's.
 void TControl::SetShowHint(bool value)
 {
     mShowHint = value;
     mParentShowHint = false;
     ApplyHint();
+    NotifyChildren(&TControl::ParentShowHintChanged);
+}
+
+void TControl::SetParentShowHint(bool value)
+{
+    mParentShowHint = value;
+    ParentShowHintChanged();
+}
+
+void TControl::ParentShowHintChanged()
+{
+    if (!mParentShowHint || !mParent)
+        return;
+    mShowHint = mParent->mShowHint;
+    ApplyHint();
+    NotifyChildren(&TControl::ParentShowHintChanged);
+}
+
+void TControl::NotifyChildren(void (TControl::*step)())
+{
+    if (auto* windowed = dynamic_cast<TWinControl*>(this))
+        for (TControl* child : windowed->mControls)
+            (child->*step)();
 }
 
 void TControl::ApplyHint()
@@ -196,9 +221,7 @@ void TControl::FontChanged()
     ApplyFont();
     if (!IsLoading())
         AdjustSize();
-    if (auto* windowed = dynamic_cast<TWinControl*>(this))
-        for (TControl* child : windowed->mControls)
-            child->ParentFontChanged();
+    NotifyChildren(&TControl::ParentFontChanged);
 }
 
 void TControl::ParentFontChanged()
@@ -233,9 +256,7 @@ void TControl::SetColor(TColor color)
     mColor = color;
     mParentColor = false;
     ApplyColor();
-    if (auto* windowed = dynamic_cast<TWinControl*>(this))
-        for (TControl* child : windowed->mControls)
-            child->ParentColorChanged();
+    NotifyChildren(&TControl::ParentColorChanged);
 }
 
 void TControl::SetParentColor(bool value)
@@ -250,6 +271,7 @@ void TControl::ParentColorChanged()
         return;
     mColor = mParent->Color();
     ApplyColor();
+    NotifyChildren(&TControl::ParentColorChanged);
 }
 
 void TControl::ApplyColor()

@@ -87,7 +87,7 @@ public:
     bool ShowHint() const { return mShowHint; }
     void SetShowHint(bool value);
     bool ParentShowHint() const { return mParentShowHint; }
-    void SetParentShowHint(bool value) { mParentShowHint = value; }
+    void SetParentShowHint(bool value);
 
     TFont* Font() const { return mFont.get(); }
     void SetFont(const TFont* font) { mFont->Assign(font); }
@@ -150,6 +150,9 @@ private:
     friend class TControlEventFilter;
     void ApplyHint();
     void FontChanged();
+    void ParentShowHintChanged();
+    // Runs `step` on every control standing on this one.
+    void NotifyChildren(void (TControl::*step)());
 
     QPointer<QWidget> mWidget;
     TWinControl* mParent = nullptr;

@@ -161,6 +161,25 @@ TEST_F(ControlsTest, BoldCaptionsInTheDefinitionFaceFitTheRoomTheirLayoutGives)
     EXPECT_GT(label->Width(), 60);
 }
 
+TEST_F(ControlsTest, HintsShowWhereShowHintHoldsOrIsTakenFromTheParent)
+{
+    auto* follower = new TEdit(form);
+    follower->SetHint(QStringLiteral("Source folder"));
+    auto* own = new TButton(form);
+    own->SetHint(QStringLiteral("Fermer l'application"));
+    own->SetShowHint(true);
+    auto* silent = new TButton(form);
+    silent->SetHint(QStringLiteral("never shown"));
+    silent->SetShowHint(false);
+
+    EXPECT_EQ(follower->Widget()->toolTip(), QString()) << "the form shows no hints yet";
+    EXPECT_EQ(own->Widget()->toolTip(), QStringLiteral("Fermer l'application"));
+    form->SetShowHint(true);
+    EXPECT_TRUE(follower->ShowHint());
+    EXPECT_EQ(follower->Widget()->toolTip(), QStringLiteral("Source folder"));
+    EXPECT_EQ(silent->Widget()->toolTip(), QString());
+}
+
 TEST_F(ControlsTest, AcceleratorsClickOrFocusTheirControls)
 {
     struct Case {
