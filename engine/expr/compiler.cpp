@@ -65,7 +65,8 @@ private:
         at.position = token.start + 1;
         if (token.kind == Tok::End)
             mChecker.Fail(kErrSyntax, at, "Unexpected end of the expression");
-        mChecker.Fail(kErrSyntax, at, "Unexpected '" + std::string(mText.substr(token.start, token.end - token.start)) + "'");
+        std::string_view symbol = mText.substr(token.start, token.end - token.start);
+        mChecker.Fail(kErrSyntax, at, "Unexpected '" + std::string(symbol) + "'");
     }
 
     bool TakeOperator(const char* word, bool operand, size_t& position)
@@ -234,7 +235,7 @@ private:
         auto is = [](ValueType t, ValueType want) { return t == want || t == ValueType::Null; };
         if (IsText(a) || IsText(b)) {
             if (!SameKind(a, ValueType::Character) || !SameKind(b, ValueType::Character))
-                Mismatch(node, std::string("Cannot ") + (add ? "add " : "subtract ") + TypeName(b) + (add ? " to " : " from ") + TypeName(a));
+                AdditiveMismatch(node, add);
             node.type = ValueType::Character;
             node.width = l.width >= 0 && r.width >= 0 ? l.width + r.width : -1;
             node.caseInsensitive = l.caseInsensitive || r.caseInsensitive;
@@ -258,7 +259,15 @@ private:
                 return;
             }
         }
-        Mismatch(node, std::string("Cannot ") + (add ? "add " : "subtract ") + TypeName(b) + (add ? " to " : " from ") + TypeName(a));
+        AdditiveMismatch(node, add);
+    }
+
+    [[noreturn]] void AdditiveMismatch(const Node& node, bool add) const
+    {
+        const char* a = TypeName(node.args[0]->type);
+        const char* b = TypeName(node.args[1]->type);
+        Mismatch(node, add ? std::string("Cannot add ") + b + " to " + a
+                           : std::string("Cannot subtract ") + b + " from " + a);
     }
 
     NodePtr ParseTerm()
@@ -297,7 +306,8 @@ private:
             Nesting nesting(*this);
             NodePtr node = Make(minus ? Op::Negate : Op::Plus, position, ParseSigned());
             if (!SameKind(node->args[0]->type, ValueType::Number))
-                Mismatch(*node, std::string("A sign needs a number, not a ") + TypeName(node->args[0]->type) + " value");
+                Mismatch(*node, std::string("A sign needs a number, not a ") + TypeName(node->args[0]->type)
+                                    + " value");
             node->type = ValueType::Number;
             return Fold(std::move(node));
         }
@@ -390,18 +400,23 @@ private:
         node->end = mPos;
         const FunctionDef& f = *node->function;
         int count = int(node->args.size());
-        if (count < f.minArgs || count > f.maxArgs) {
-            std::string wanted = f.minArgs == f.maxArgs ? std::to_string(f.minArgs)
-                                                        : std::to_string(f.minArgs) + " to " + std::to_string(f.maxArgs);
-            mChecker.Fail(kErrArgumentCount, *node, std::string(f.name) + " takes " + wanted + " argument"
-                                                        + (f.maxArgs == 1 ? "" : "s") + ", not " + std::to_string(count));
-        }
+        if (count < f.minArgs || count > f.maxArgs)
+            mChecker.Fail(kErrArgumentCount, *node, ArityProblem(f, count));
         f.check(*node, mChecker);
         node->volatileValue = f.readsClock;
         Adopt(*node);
         if (f.readsRecord || f.readsClock)
             return node;
         return Fold(std::move(node));
+    }
+
+    static std::string ArityProblem(const FunctionDef& f, int count)
+    {
+        std::string wanted = std::to_string(f.minArgs);
+        if (f.maxArgs != f.minArgs)
+            wanted += " to " + std::to_string(f.maxArgs);
+        return std::string(f.name) + " takes " + wanted + " argument" + (f.maxArgs == 1 ? "" : "s") + ", not "
+            + std::to_string(count);
     }
 
     // A node whose operands are all constants is evaluated now.

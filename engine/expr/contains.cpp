@@ -39,7 +39,8 @@ public:
         auto query = ParseOr();
         SkipBlanks();
         if (!mProblem.empty() || mPos < mText.size()) {
-            problem = mProblem.empty() ? "unexpected '" + std::string(1, mText[mPos]) + "' in the search condition" : mProblem;
+            problem = !mProblem.empty() ? mProblem
+                                        : "unexpected '" + std::string(1, mText[mPos]) + "' in the search condition";
             return nullptr;
         }
         return query;

@@ -25,8 +25,9 @@ struct ContainsQuery {
     bool prefix = false;            // Phrase: every word is a prefix
     std::vector<std::unique_ptr<ContainsQuery>> parts;
 
-    // Parses a condition; nullopt with `problem` set when it is malformed or empty.
-    static std::unique_ptr<ContainsQuery> Parse(codepage::CodePage page, std::string_view condition, std::string& problem);
+    // Parses a condition; nullptr with `problem` set when it is malformed or empty.
+    static std::unique_ptr<ContainsQuery> Parse(codepage::CodePage page, std::string_view condition,
+                                                std::string& problem);
     bool Matches(codepage::CodePage page, std::string_view text) const;
 };
 

@@ -70,8 +70,8 @@ DateMask::DateMask(std::string_view mask)
         }
     }
     if (!day || !month || !year)
-        throw storage::StorageError(kErrValue, "'" + std::string(mask)
-                                                   + "' is not a date format: it needs DD, MM and YY or CCYY once each.");
+        throw storage::StorageError(kErrValue, "'" + std::string(mask) + "' is not a date format: "
+                                                   "it needs DD, MM and YY or CCYY once each.");
 }
 
 std::string DateMask::Format(int32_t julian) const

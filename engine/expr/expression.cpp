@@ -130,8 +130,8 @@ Expression Expression::Compile(std::string_view text, const RecordContext& schem
     std::unique_ptr<Node> root = CompileTree(e.mText, schema, purpose, settings);
     if (purpose == Purpose::Filter || purpose == Purpose::Condition) {
         if (root->type != ValueType::Logical && root->type != ValueType::Null)
-            throw ExpressionError(kErrNotLogical, e.mText, 0,
-                                  std::string("The expression is not logical (its type is ") + TypeLetter(root->type) + ")");
+            throw ExpressionError(kErrNotLogical, e.mText, 0, std::string("The expression is not logical (its type is ")
+                                                                  + TypeLetter(root->type) + ")");
     }
     if (purpose == Purpose::Condition)
         CheckStable(*root, e.mText, kErrInvalidKey, "An index condition");

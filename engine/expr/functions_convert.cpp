@@ -20,8 +20,9 @@ bool IsDateLike(ValueType t) { return t == ValueType::Date || t == ValueType::Ti
 void ExpectDateLike(const Node& call, size_t index, const Checker& c)
 {
     if (!IsDateLike(call.args[index]->type))
-        c.Fail(kErrTypeMismatch, *call.args[index],
-               std::string(call.function->name) + " expects a date or timestamp, not " + TypeLetter(call.args[index]->type));
+        c.Fail(kErrTypeMismatch, *call.args[index], std::string(call.function->name)
+                                                        + " expects a date or timestamp, not "
+                                                        + TypeLetter(call.args[index]->type));
 }
 
 // STR without a length takes a digits-as-text field's own width and decimals.

@@ -115,7 +115,8 @@ void ExtremeRule(Node& call, const Checker& c)
     const Node& b = *call.args[1];
     ValueType t = a.type == ValueType::Null ? b.type : a.type;
     if (t == ValueType::Logical || !Fits(b.type, t))
-        c.Fail(kErrTypeMismatch, call, std::string(call.function->name) + " compares two values of one type (N, C, D, T or S), not "
+        c.Fail(kErrTypeMismatch, call, std::string(call.function->name)
+                                           + " compares two values of one type (N, C, D, T or S), not "
                                            + TypeLetter(a.type) + " and " + TypeLetter(b.type));
     call.type = IsText(t) ? ValueType::Character : t;
     call.width = a.width >= 0 && b.width >= 0 ? std::max(a.width, b.width) : -1;

@@ -215,7 +215,8 @@ Token Lexer::ReadDate(size_t pos) const
         size_t start = i;
         while (i < rest.size() && IsDigit(rest[i]) && i - start < 4)
             parts[k] = parts[k] * 10 + (rest[i++] - '0');
-        if (i == start || (k < 2 && (i >= rest.size() || std::string_view("-/.").find(rest[i]) == std::string_view::npos)))
+        bool separated = i < rest.size() && std::string_view("-/.").find(rest[i]) != std::string_view::npos;
+        if (i == start || (k < 2 && !separated))
             Fail(kErrSyntax, pos, "Invalid date");
         if (k < 2)
             ++i;

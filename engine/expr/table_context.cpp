@@ -66,7 +66,8 @@ TableContext::TableContext(const storage::Table& table, std::string alias)
 const uint8_t* TableContext::Image() const
 {
     if (!mImage)
-        throw storage::StorageError(storage::kErrNoCurrentRecord, "There is no current record to evaluate the expression on.");
+        throw storage::StorageError(storage::kErrNoCurrentRecord,
+                                    "There is no current record to evaluate the expression on.");
     return mImage;
 }
 
@@ -93,7 +94,8 @@ Value TableContext::TextValue(size_t index, ValueType type) const
     const storage::FieldDesc& f = mTable.Fields()[index];
     const uint8_t* image = Image();
     const storage::RecordLayout& layout = mTable.Layout();
-    std::vector<uint8_t> bytes = storage::IsMemoType(f.type) ? mTable.ReadMemo(index, image) : layout.GetRaw(index, image);
+    std::vector<uint8_t> bytes =
+        storage::IsMemoType(f.type) ? mTable.ReadMemo(index, image) : layout.GetRaw(index, image);
     std::string text;
     if (IsUnicode(f.type)) {
         text = codepage::FromUtf16(mPage, Utf16(bytes));
@@ -116,7 +118,8 @@ Value TableContext::TextValue(size_t index, ValueType type) const
 Value TableContext::FieldValue(size_t index) const
 {
     if (index >= mFields.size())
-        throw storage::StorageError(storage::kErrFieldNotFound, "Field number " + std::to_string(index + 1) + " does not exist in " + mTable.FileName() + ".");
+        throw storage::StorageError(storage::kErrFieldNotFound, "Field number " + std::to_string(index + 1)
+                                                                    + " does not exist in " + mTable.FileName() + ".");
     const FieldInfo& info = mFields[index];
     if (IsNull(index))
         return Value::Null(info.type);
