@@ -36,7 +36,15 @@ int RunVarnel(int& argc, char** argv)
     // The window system lives in this frame, so that the windows are gone
     // before it and nothing of it is left to static destruction.
     QApplication windowSystem(argc, argv);
-    CreateApplicationWindows(argc, argv);
+    try {
+        CreateApplicationWindows(argc, argv);
+    } catch (const std::exception& error) {
+        // A window that cannot be built (a damaged definition) is reported
+        // like any other error, then the program ends: there is nothing to run.
+        Application->HandleException(error);
+        DestroyApplicationWindows();
+        return 1;
+    }
     Application->Run();
     DestroyApplicationWindows();
     return 0;
