@@ -101,7 +101,7 @@ private:
             node.depth = std::max(node.depth, arg->depth + 1);
         }
         if (node.depth > kMaxTreeDepth)
-            mChecker.Fail(kErrSyntax, node, "The expression is nested too deeply");
+            mChecker.Fail(kErrSyntax, node, "The expression has too many operators in a row or is nested too deeply");
     }
 
     // Guards the recursion of the parser against absurd nesting: "((((…" or "- - - …".

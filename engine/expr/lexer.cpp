@@ -107,6 +107,11 @@ Token Lexer::Read(size_t pos, bool operandExpected) const
     }
     if (IsWordStart(c))
         return ReadWord(pos);
+    // A field name may begin with a letter of the code page ("Été" in Windows-1252).
+    if (static_cast<unsigned char>(c) >= 0x80 && MatchField(pos, token.field, token.end)) {
+        token.kind = Tok::Field;
+        return token;
+    }
     token.end = pos + 1;
     if (c == '(' || c == ')' || c == ',') {
         token.kind = c == '(' ? Tok::LParen : c == ')' ? Tok::RParen : Tok::Comma;

@@ -4,6 +4,7 @@
 #include "engine/expr/functions.h"
 #include "engine/expr/lexer.h"
 
+#include <algorithm>
 #include <set>
 
 namespace expr {
@@ -55,7 +56,8 @@ public:
             if (skip > i) {
                 out.append(mText.substr(i, skip - i));
                 i = skip;
-            } else if (IsWordStart(c) && (i == 0 || !IsWordChar(mText[i - 1]))) {
+            } else if ((IsWordStart(c) || static_cast<unsigned char>(c) >= 0x80)
+                       && (i == 0 || !IsWordChar(mText[i - 1]))) {
                 i = Word(i, out);
             } else {
                 out += c;
@@ -109,7 +111,7 @@ private:
                     return wordEnd;
                 }
         }
-        size_t copyEnd = matched ? end : wordEnd;
+        size_t copyEnd = matched ? end : std::max(wordEnd, i + 1); // always move on
         out.append(mText.substr(i, copyEnd - i));
         std::string upper = UpperAscii(word);
         if (!matched && (upper == "AND" || upper == "OR" || upper == "NOT"))

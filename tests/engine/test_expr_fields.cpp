@@ -111,6 +111,14 @@ TEST(ShortNames, CollideNeitherWithFieldsNorWithEachOther)
     EXPECT_EQ(expr::ExpressionShortToLong("AND_1 AND PEOPLENOW->PEOPLENO_1", table.Context()),
               "A N D AND PEOPLENOW->People Now");
     EXPECT_EQ(expr::ExpressionLongToShort("Connection Names = CONNECTION", table.Context()), "CONNECTI_2 = CONNECTION");
+    // Names may begin with a letter of the code page; short forms keep only ASCII.
+    ExprTable accents(TableKind::ADT, "\xC9t\xE9 Pr\xE9vu,Logical;Caf\xE9,Char,5;");
+    accents.Append({{"\xC9t\xE9 Pr\xE9vu", "T"}, {"Caf\xE9", "cr\xE8me"}});
+    EXPECT_EQ(Eval("\xC9t\xE9 Pr\xE9vu AND Caf\xE9 = 'cr\xE8me'", accents.At(1)), ".T.");
+    EXPECT_EQ(expr::ExpressionLongToShort("\xC9t\xE9 Pr\xE9vu OR '\xE9' $ Caf\xE9 \xFF", accents.Context()),
+              "TPRVU OR '\xE9' $ CAF \xFF");
+    EXPECT_EQ(expr::ExpressionShortToLong("TPRVU OR '\xE9' $ CAF \xFF", accents.Context()),
+              "\xC9t\xE9 Pr\xE9vu OR '\xE9' $ Caf\xE9 \xFF");
     // Tables whose names are all short come back unchanged.
     ExprTable dbf(TableKind::CDX, "NAME,Char,10;ID,Numeric,5;");
     for (const char* text : {"NAME = 'Connection Name' AND ID > 1", "upper(name)+str(id,5)"})
