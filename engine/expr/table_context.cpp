@@ -44,10 +44,18 @@ ValueType TableContext::TypeOf(uint16_t engineType)
 }
 
 TableContext::TableContext(const storage::Table& table, std::string alias)
-    : mTable(table), mAlias(std::move(alias)),
-      mPage(table.GetCharType() == storage::CharType::Oem ? codepage::CodePage::Oem850 : codepage::CodePage::Ansi1252)
+    : TableContext(table.Layout(),
+                   [&table](size_t index, const uint8_t* image) { return table.ReadMemo(index, image); },
+                   std::move(alias))
 {
-    const std::vector<storage::FieldDesc>& fields = table.Fields();
+}
+
+TableContext::TableContext(storage::RecordLayout layout, MemoReader memos, std::string alias)
+    : mLayout(std::move(layout)), mMemos(std::move(memos)), mAlias(std::move(alias)),
+      mPage(mLayout.GetCharType() == storage::CharType::Oem ? codepage::CodePage::Oem850
+                                                            : codepage::CodePage::Ansi1252)
+{
+    const std::vector<storage::FieldDesc>& fields = mLayout.Fields();
     for (size_t i = 0; i < fields.size(); ++i) {
         const storage::FieldDesc& f = fields[i];
         FieldInfo info;
@@ -75,8 +83,8 @@ bool TableContext::IsDeleted() const { return storage::RecordLayout::IsDeleted(I
 
 bool TableContext::IsNull(size_t index) const
 {
-    const storage::RecordLayout& layout = mTable.Layout();
-    switch (mTable.Kind()) {
+    const storage::RecordLayout& layout = mLayout;
+    switch (mLayout.Kind()) {
     case TableKind::NTX: case TableKind::CDX: return false;
     case TableKind::VFP: return layout.GetNullFlag(index, Image());
     case TableKind::ADT: return !NullIsEmpty(mFields[index].engineType) && layout.IsNull(index, Image());
@@ -89,13 +97,20 @@ std::string TableContext::FromAnsi(const std::string& ansi) const
     return mPage == codepage::CodePage::Ansi1252 ? ansi : codepage::Convert(codepage::CodePage::Ansi1252, mPage, ansi);
 }
 
+std::vector<uint8_t> TableContext::Memo(size_t index, const uint8_t* image) const
+{
+    if (!mMemos)
+        throw storage::StorageError(storage::kErrNotSupported, "Field " + mLayout.Fields()[index].name
+                                                                   + ": this table keeps no memo values.");
+    return mMemos(index, image);
+}
+
 Value TableContext::TextValue(size_t index, ValueType type) const
 {
-    const storage::FieldDesc& f = mTable.Fields()[index];
+    const storage::FieldDesc& f = mLayout.Fields()[index];
     const uint8_t* image = Image();
-    const storage::RecordLayout& layout = mTable.Layout();
-    std::vector<uint8_t> bytes =
-        storage::IsMemoType(f.type) ? mTable.ReadMemo(index, image) : layout.GetRaw(index, image);
+    const storage::RecordLayout& layout = mLayout;
+    std::vector<uint8_t> bytes = storage::IsMemoType(f.type) ? Memo(index, image) : layout.GetRaw(index, image);
     std::string text;
     if (IsUnicode(f.type)) {
         text = codepage::FromUtf16(mPage, Utf16(bytes));
@@ -118,13 +133,13 @@ Value TableContext::TextValue(size_t index, ValueType type) const
 Value TableContext::FieldValue(size_t index) const
 {
     if (index >= mFields.size())
-        throw storage::StorageError(storage::kErrFieldNotFound, "Field number " + std::to_string(index + 1)
-                                                                    + " does not exist in " + mTable.FileName() + ".");
+        throw storage::StorageError(storage::kErrFieldNotFound,
+                                    "The table has no field number " + std::to_string(index + 1) + ".");
     const FieldInfo& info = mFields[index];
     if (IsNull(index))
         return Value::Null(info.type);
     const uint8_t* image = Image();
-    const storage::RecordLayout& layout = mTable.Layout();
+    const storage::RecordLayout& layout = mLayout;
     switch (info.type) {
     case ValueType::Logical: return Value::Logical(layout.GetLogical(index, image));
     case ValueType::Number: return Value::Number(layout.GetDouble(index, image));

@@ -1,6 +1,8 @@
-// TableContext: the RecordContext of a storage::Table and one record image.
+// TableContext: the RecordContext of a table's record layout and one record
+// image: a storage::Table, or an in-memory result that uses the same layout
+// and keeps its memos elsewhere.
 //
-// The field list is built once from the table's layout; SetRecord points the
+// The field list is built once from the layout; SetRecord points the
 // context at the image of the record to evaluate (the context does not copy
 // it: the image must live while expressions are evaluated on it). Values are
 // decoded with the storage layer's readers:
@@ -18,6 +20,7 @@
 #include "engine/expr/record_context.h"
 #include "engine/storage/table.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +28,14 @@ namespace expr {
 
 class TableContext : public RecordContext {
 public:
+    // Reads the value of memo-type field `index` of the record in `image`, as
+    // storage::Table::ReadMemo gives it.
+    using MemoReader = std::function<std::vector<uint8_t>(size_t index, const uint8_t* image)>;
+
+    // The table must outlive the context.
     explicit TableContext(const storage::Table& table, std::string alias = {});
+    // A layout without a table file; `memos` may be empty when it has no memo fields.
+    TableContext(storage::RecordLayout layout, MemoReader memos, std::string alias = {});
 
     void SetRecord(const uint8_t* image, uint32_t recordNumber)
     {
@@ -52,9 +62,11 @@ private:
     const uint8_t* Image() const;
     bool IsNull(size_t index) const;
     Value TextValue(size_t index, ValueType type) const;
+    std::vector<uint8_t> Memo(size_t index, const uint8_t* image) const;
     std::string FromAnsi(const std::string& ansi) const;
 
-    const storage::Table& mTable;
+    storage::RecordLayout mLayout;
+    MemoReader mMemos;
     std::vector<FieldInfo> mFields;
     std::string mAlias;
     codepage::CodePage mPage;

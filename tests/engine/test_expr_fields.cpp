@@ -53,6 +53,39 @@ TEST_F(StatementList, MonitorFilterAndLocate)
     EXPECT_EQ(table.Matching("Connection Name = 'PC01'"), R({1, 3, 5}));
 }
 
+// A result kept in memory in the same record layout: no table file, its own memo store.
+TEST(InMemoryResult, FiltersWithoutATableFile)
+{
+    storage::RecordLayout layout = storage::Table::LayoutFor(TableKind::ADT, kStatements);
+    std::vector<std::vector<uint8_t>> records;
+    std::vector<std::string> memos;
+    for (const char* name : {"PC01", "PC02"}) {
+        std::vector<uint8_t> image = layout.BlankRecord();
+        layout.SetText(size_t(layout.FieldIndex("Active")), image.data(), "T");
+        layout.SetText(size_t(layout.FieldIndex("Connection Name")), image.data(), name);
+        layout.SetText(size_t(layout.FieldIndex("Query Number")), image.data(), std::to_string(records.size() + 12));
+        layout.SetMemoReference(size_t(layout.FieldIndex("Query")), image.data(), uint32_t(memos.size() + 1), 4);
+        memos.push_back(std::string("Q") + name);
+        records.push_back(std::move(image));
+    }
+    expr::TableContext context(layout, [&](size_t, const uint8_t* image) {
+        const std::string& memo = memos[layout.MemoBlock(size_t(layout.FieldIndex("Query")), image) - 1];
+        return std::vector<uint8_t>(memo.begin(), memo.end());
+    });
+    context.SetExact(true);
+    expr::Expression filter = expr::Expression::Compile("Active = True AND Connection Name = 'PC02' AND Query == 'QPC02'",
+                                                        context, expr::Purpose::Filter);
+    context.SetRecord(records[0].data(), 1);
+    EXPECT_FALSE(filter.Matches(context));
+    context.SetRecord(records[1].data(), 2);
+    EXPECT_TRUE(filter.Matches(context));
+    EXPECT_EQ(Eval("STR(Query Number, 3) + '/' + STR(RECNO(), 1)", context), "' 13/2'");
+    // Without a memo store a memo field is an error, not an empty value.
+    expr::TableContext noMemos(layout, nullptr);
+    noMemos.SetRecord(records[0].data(), 1);
+    EXPECT_THROW(Eval("Query", noMemos), storage::StorageError);
+}
+
 // The top-level AND terms an index can answer: `subject relation constant`.
 TEST_F(StatementList, FilterTermsForIndexes)
 {
