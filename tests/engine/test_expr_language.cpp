@@ -152,6 +152,7 @@ const Case kCases[] = {
     // Full-text search.
     {"CONTAINS(NOTES, 'abc*')", ".T."},
     {"CONTAINS(NOTES, 'abc')", ".F."},
+    {"CONTAINS('xabc', 'abc*') OR CONTAINS('abcx', '*bcx')", ".F."},
     {"CONTAINS(NOTES, 'xabc*') OR CONTAINS(NOTES, 'bcde*')", ".F."},
     {"CONTAINS(NOTES, 'XYZ abcde')", ".T."},
     {"CONTAINS(NOTES, 'light bread*')", ".F."},
