@@ -10,7 +10,7 @@
 //   (Unicode columns converted to it), memos read from the memo file;
 // - DBF tables (NTX, CDX) have no NULL: blank fields read as blanks, 0, the
 //   empty date or .F.;
-// - Visual FoxPro tables are NULL only where the field's null flag says so;
+// - VFP tables are NULL only where the field's null flag says so;
 // - ADT tables are NULL by the stored null patterns, except where that
 //   pattern is also the stored empty value (fixed character fields, dates,
 //   memos): those read as the empty value, so `NAME = ''` and

@@ -1,6 +1,6 @@
 // Field references on real tables: names with blanks resolved by the longest
 // match, the restore monitor's filter and Locate, every field type of the
-// engine's own format and of Visual FoxPro, and what NULL and blank fields
+// engine's own format and of VFP, and what NULL and blank fields
 // give on each table kind.
 #include "tests/engine/test_expr_support.h"
 
@@ -203,7 +203,7 @@ TEST(FieldTypes, EveryAdtTypeReadsAsItsExpressionType)
 }
 
 // DBF tables have no NULL: blank fields are blanks, 0, the empty date and .F.
-// Visual FoxPro fields are NULL only by their null flag.
+// VFP fields are NULL only by their null flag.
 TEST(FieldTypes, BlankAndNullFieldsOnEveryKind)
 {
     const char* definition = "NAME,Char,10;AMOUNT,Numeric,8,2;BIRTH,Date;ACTIVE,Logical;NOTES,Memo;";
@@ -226,7 +226,7 @@ TEST(FieldTypes, BlankAndNullFieldsOnEveryKind)
         expr::TableContext& empty = table.At(2);
         EXPECT_EQ(Eval("NAME = '' AND AMOUNT = 0 AND !ACTIVE", empty), ".T.");
         EXPECT_EQ(Eval("ISNULL(NAME) OR ISNULL(AMOUNT) OR ISNULL(ACTIVE) OR DELETED()", empty), ".F.");
-        // Visual FoxPro stores an empty date or memo as NULL.
+        // VFP stores an empty date or memo as NULL.
         EXPECT_EQ(Eval("BIRTH = CTOD('') AND NOTES == ''", empty), kind == TableKind::VFP ? "NULL" : ".T.");
         EXPECT_EQ(table.Matching("EMPTY(AMOUNT)"), std::vector<uint32_t>({1, 2}));
     }
