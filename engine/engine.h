@@ -164,6 +164,9 @@ typedef UNSIGNED32 (*ADS_SQL_ABORT_FUNC)(void);
 #define ADS_IMAGE_DATA 7
 
 /* ---- Index options ------------------------------------------------------ */
+#define ADS_BASENAME 1           /* AdsGetIndexFilename: name only */
+#define ADS_BASENAMEANDEXT 2     /* name and extension */
+#define ADS_FULLPATHNAME 3       /* full path */
 #define ADS_UNIQUE 0x0001
 #define ADS_COMPOUND 0x0002
 #define ADS_CUSTOM 0x0004
@@ -286,6 +289,10 @@ typedef UNSIGNED32 (*ADS_SQL_ABORT_FUNC)(void);
 #define AE_KIND_NOT_SUPPORTED 6112
 #define AE_EXCLUSIVE_REQUIRED 6113
 #define AE_ALREADY_EXISTS 6114
+#define AE_INDEX_DAMAGED 6115      /* an index file that failed its checks */
+#define AE_DUPLICATE_KEY 6116      /* a second record with a candidate key */
+#define AE_INDEX_NOT_FOUND 6117    /* no index (tag) of that name */
+#define AE_INVALID_KEY 6118        /* a key or key expression that cannot be used */
 
 /* ===== 1. Errors ============================================================ */
 VARNEL_ENGINE_API UNSIGNED32 AdsGetLastError(UNSIGNED32* pulErrCode, char* pucBuf, UNSIGNED16* pusBufLen);
@@ -500,6 +507,7 @@ VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexName(ADSHANDLE hIndex, char* pucName, UN
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexFilename(ADSHANDLE hIndex, UNSIGNED16 usOption, char* pucName, UNSIGNED16* pusLen);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexPageSize(ADSHANDLE hIndex, UNSIGNED32* pulPageSize);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexFlags(ADSHANDLE hIndex, UNSIGNED32* pulOptions);
+VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexExpr(ADSHANDLE hIndex, char* pucExpr, UNSIGNED16* pusLen);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexCondition(ADSHANDLE hIndex, char* pucExpr, UNSIGNED16* pusLen);
 VARNEL_ENGINE_API UNSIGNED32 AdsIsIndexUnique(ADSHANDLE hIndex, UNSIGNED16* pbUnique);
 VARNEL_ENGINE_API UNSIGNED32 AdsIsIndexDescending(ADSHANDLE hIndex, UNSIGNED16* pbDescending);
@@ -516,6 +524,8 @@ VARNEL_ENGINE_API UNSIGNED32 AdsBuildRawKey100(ADSHANDLE hIndex, UNSIGNED8* pucK
 VARNEL_ENGINE_API UNSIGNED32 AdsBuildKeyFromRecord(ADSHANDLE hIndex, const UNSIGNED8* pucRecBuf, UNSIGNED32 ulRecLen, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen);
 /* Moves the key in place one step forward (1) or backward (-1). */
 VARNEL_ENGINE_API UNSIGNED32 AdsStepIndexKey(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16 usLen, SIGNED16 sDirection);
+/* Rebuilds every index open on the table from its records (also a damaged one). */
+VARNEL_ENGINE_API UNSIGNED32 AdsReindex(ADSHANDLE hTable);
 
 /* ===== 11. Table maintenance ========================================================= */
 VARNEL_ENGINE_API UNSIGNED32 AdsCreateTable90(ADSHANDLE hConnect, const char* pucName, const char* pucDBObjName, UNSIGNED16 usTableType, UNSIGNED16 usCharType, UNSIGNED16 usLockType, UNSIGNED16 usCheckRights, UNSIGNED16 usMemoSize, const char* pucFields, UNSIGNED32 ulOptions, const char* pucCollation, ADSHANDLE* phTable);

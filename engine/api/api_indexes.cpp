@@ -1,50 +1,235 @@
 #include "engine/api/api_cursor.h"
+#include "engine/core/open_table.h"
+#include "engine/expr/lexer.h"
+#include "engine/index/index_open.h"
+#include "engine/storage/file_io.h"
+#include "platform/codepage/codepage.h"
+
+#include <algorithm>
+#include <cstring>
 
 using namespace engine;
 
-UNSIGNED32 AdsOpenIndex(ADSHANDLE /*hTable*/, const char* /*pucName*/, ADSHANDLE* /*pahIndex*/, UNSIGNED16* /*pusArrayLen*/)
+namespace {
+
+constexpr UNSIGNED32 kSupportedIndexOptions = ADS_UNIQUE | ADS_COMPOUND | ADS_DESCENDING | ADS_CANDIDATE;
+
+std::string Optional(const char* text)
 {
-    return NotYetSupported("AdsOpenIndex");
+    return text ? std::string(text) : std::string();
 }
 
-UNSIGNED32 AdsCloseIndex(ADSHANDLE /*hIndex*/)
+std::string AnsiName(const std::string& utf8)
 {
-    return NotYetSupported("AdsCloseIndex");
+    return codepage::FromUtf8(codepage::CodePage::Ansi1252, utf8);
 }
 
-UNSIGNED32 AdsCreateIndex90(ADSHANDLE /*hObj*/, const char* /*pucFileName*/, const char* /*pucTag*/, const char* /*pucExpr*/, const char* /*pucCondition*/, const char* /*pucWhile*/, UNSIGNED32 /*ulOptions*/, UNSIGNED32 /*ulPageSize*/, const char* /*pucCollation*/, ADSHANDLE* /*phIndex*/)
+std::string BaseName(const std::string& path)
 {
-    return NotYetSupported("AdsCreateIndex90");
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-UNSIGNED32 AdsDeleteIndex(ADSHANDLE /*hIndex*/)
+void CheckIndexOptions(UNSIGNED32 options, const char* function)
 {
-    return NotYetSupported("AdsDeleteIndex");
+    if (options & (ADS_CUSTOM | ADS_USER_DEFINED | ADS_BINARY_INDEX))
+        ThrowNotYetSupported(function, "for custom, user-defined and binary indexes");
+    if (options & ~kSupportedIndexOptions)
+        throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the index options " + std::to_string(options)
+                                                   + " hold unknown bits");
+}
+
+void CheckCollation(const std::string& collation, const storage::Table& table, const char* function)
+{
+    std::string name = collation;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    bool oem = table.GetCharType() == storage::CharType::Oem;
+    if (!name.empty() && name != (oem ? "OEM" : "ANSI"))
+        ThrowNotYetSupported(function, ("with the collation " + collation).c_str());
+}
+
+// The file and tag an AdsCreateIndex90 call names: no file means the
+// table's default compound file; no tag means a file of one tag named
+// after the file.
+struct IndexTarget {
+    std::string path;
+    std::string tag;
+    bool singleTag = false;
+};
+
+IndexTarget TargetOf(const storage::Table& table, const std::string& file, const std::string& tag, UNSIGNED32 options,
+                     const char* function)
+{
+    IndexTarget target;
+    target.path = file.empty() ? DefaultIndexPath(table) : IndexPathFor(table, file);
+    target.singleTag = !(options & ADS_COMPOUND) && !file.empty();
+    target.tag = tag;
+    if (target.tag.empty()) {
+        RequireArgument(!file.empty(), function, "neither a file nor a tag is named");
+        std::string base = BaseName(AnsiName(target.path));
+        target.tag = base.substr(0, base.find_last_of('.'));
+        target.singleTag = true;
+    }
+    return target;
+}
+
+std::shared_ptr<Cursor> SharedCursor(Cursor& cursor)
+{
+    return std::static_pointer_cast<Cursor>(HandleRegistry::Instance().Find(cursor.Handle()));
+}
+
+// Adds the tag to its file (replacing a tag of that name, and in a file of
+// one tag every other tag) and gives the cursor its order.
+ADSHANDLE CreateIndex(Cursor& cursor, const IndexTarget& target, indexing::TagDefinition definition,
+                      UNSIGNED32 pageSize)
+{
+    std::shared_ptr<indexing::IndexFile> file =
+        indexing::IndexFile::Acquire(target.path, cursor.Table(), true, pageSize);
+    std::lock_guard<std::mutex> lock(file->Mutex());
+    std::vector<std::shared_ptr<indexing::Tag>> before = file->Tags();
+    std::shared_ptr<indexing::Tag> tag = file->AddTag(definition, cursor.Table());
+    for (const auto& old : before) {
+        bool replaced = expr::UpperAscii(old->Name()) == expr::UpperAscii(definition.name);
+        if (target.singleTag && !replaced)
+            file->RemoveTag(old, cursor.Table());
+        if (replaced || target.singleTag)
+            cursor.DropOrders(file.get(), old.get());
+    }
+    return OrderFor(SharedCursor(cursor), file, tag)->Handle();
+}
+
+template <class Flag>
+UNSIGNED32 IndexFlag(const char* function, ADSHANDLE hIndex, UNSIGNED16* out, Flag flag)
+{
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        Out(out, function, "the flag argument is null") = flag(order.Tag()) ? 1 : 0;
+    });
+}
+
+} // namespace
+
+UNSIGNED32 AdsOpenIndex(ADSHANDLE hTable, const char* pucName, ADSHANDLE* pahIndex, UNSIGNED16* pusArrayLen)
+{
+    const char* function = "AdsOpenIndex";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        std::string name = TextArgument(pucName, function, "the index file name");
+        UNSIGNED16& length = Out(pusArrayLen, function, "the count argument is null");
+        RequireArgument(pahIndex != nullptr || length == 0, function, "the handle array is null");
+        std::vector<ADSHANDLE> handles =
+            OpenIndexOn(SharedCursor(cursor), IndexPathFor(cursor.Table(), name), false);
+        size_t copied = std::min<size_t>(handles.size(), length);
+        std::copy_n(handles.begin(), copied, pahIndex);
+        length = UNSIGNED16(handles.size());
+        if (copied < handles.size())
+            throw EngineError(AE_INSUFFICIENT_BUFFER, std::string(function) + ": the file holds "
+                                                          + std::to_string(handles.size()) + " indexes");
+    });
+}
+
+UNSIGNED32 AdsCloseIndex(ADSHANDLE hIndex)
+{
+    const char* function = "AdsCloseIndex";
+    return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
+        std::shared_ptr<indexing::IndexFile> file = order.SharedFile();
+        {
+            std::lock_guard<std::mutex> lock(file->Mutex());
+            file->SaveIfChanged(cursor.Table());
+        }
+        cursor.DropOrders(file.get());
+    });
+}
+
+UNSIGNED32 AdsCreateIndex90(ADSHANDLE hObj, const char* pucFileName, const char* pucTag, const char* pucExpr, const char* pucCondition, const char* pucWhile, UNSIGNED32 ulOptions, UNSIGNED32 ulPageSize, const char* pucCollation, ADSHANDLE* phIndex)
+{
+    const char* function = "AdsCreateIndex90";
+    return WithCursor(function, hObj, [&](Cursor& cursor) {
+        ADSHANDLE& out = Out(phIndex, function, "the index handle argument is null");
+        CheckIndexOptions(ulOptions, function);
+        if (!Optional(pucWhile).empty())
+            ThrowNotYetSupported(function, "with a WHILE expression");
+        CheckCollation(Optional(pucCollation), cursor.Table(), function);
+        if (cursor.Table().IsReadOnly())
+            throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
+                                                      + " is open read-only; no index can be created on it.");
+        indexing::TagDefinition definition;
+        definition.expression = TextArgument(pucExpr, function, "the key expression");
+        RequireArgument(!definition.expression.empty(), function, "the key expression is empty");
+        definition.condition = Optional(pucCondition);
+        definition.options = ulOptions & ~ADS_COMPOUND;
+        definition.collation = Optional(pucCollation);
+        IndexTarget target = TargetOf(cursor.Table(), Optional(pucFileName), Optional(pucTag), ulOptions, function);
+        definition.name = target.tag;
+        cursor.WriteRecord();
+        out = CreateIndex(cursor, target, std::move(definition), ulPageSize);
+    });
+}
+
+UNSIGNED32 AdsDeleteIndex(ADSHANDLE hIndex)
+{
+    const char* function = "AdsDeleteIndex";
+    return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
+        std::shared_ptr<indexing::IndexFile> file = order.SharedFile();
+        std::shared_ptr<indexing::Tag> tag = order.SharedTag();
+        {
+            std::lock_guard<std::mutex> lock(file->Mutex());
+            file->RemoveTag(tag, cursor.Table());
+        }
+        cursor.DropOrders(file.get(), tag.get());
+    });
+}
+
+UNSIGNED32 AdsReindex(ADSHANDLE hTable)
+{
+    return WithCursor("AdsReindex", hTable, [&](Cursor& cursor) {
+        cursor.WriteRecord();
+        cursor.RebuildIndexes();
+    });
 }
 
 UNSIGNED32 AdsGetIndexHandle(ADSHANDLE hTable, const char* pucIndexOrder, ADSHANDLE* phIndex)
 {
     const char* function = "AdsGetIndexHandle";
-    return WithCursor(function, hTable, [&](Cursor&) {
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
         ADSHANDLE& out = Out(phIndex, function, "the index handle argument is null");
-        if (pucIndexOrder != nullptr && *pucIndexOrder != '\0')
-            ThrowNotYetSupported(function, "for named indexes");
-        // No index can be opened yet, so the cursor runs in record order.
+        std::string name = Optional(pucIndexOrder);
+        // A cursor has no current index of its own: callers name the order
+        // they want with every call.
         out = 0;
+        if (name.empty())
+            return;
+        for (const auto& order : cursor.Orders())
+            if (expr::UpperAscii(order->Tag().Name()) == expr::UpperAscii(name)) {
+                out = order->Handle();
+                return;
+            }
+        throw EngineError(AE_INDEX_NOT_FOUND, std::string(function) + ": no index named " + name + " is open on "
+                                                  + cursor.TableName() + ".");
     });
 }
 
 UNSIGNED32 AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum)
 {
     const char* function = "AdsGetNumIndexes";
-    return WithCursor(function, hTable, [&](Cursor&) { Out(pusNum, function, "the count argument is null") = 0; });
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        Out(pusNum, function, "the count argument is null") = UNSIGNED16(cursor.Orders().size());
+    });
 }
 
 UNSIGNED32 AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusArrayLen)
 {
     const char* function = "AdsGetAllIndexes";
-    (void)pahIndex;
-    return WithCursor(function, hTable, [&](Cursor&) { Out(pusArrayLen, function, "the count argument is null") = 0; });
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        UNSIGNED16& length = Out(pusArrayLen, function, "the count argument is null");
+        RequireArgument(pahIndex != nullptr || length == 0, function, "the handle array is null");
+        const auto& orders = cursor.Orders();
+        size_t copied = std::min<size_t>(orders.size(), length);
+        for (size_t i = 0; i < copied; ++i)
+            pahIndex[i] = orders[i]->Handle();
+        length = UNSIGNED16(orders.size());
+        if (copied < orders.size())
+            throw EngineError(AE_INSUFFICIENT_BUFFER, std::string(function) + ": " + std::to_string(orders.size())
+                                                          + " indexes are open");
+    });
 }
 
 UNSIGNED32 AdsGetNumFTSIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum)
@@ -60,104 +245,210 @@ UNSIGNED32 AdsGetFTSIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* p
     return WithCursor(function, hTable, [&](Cursor&) { Out(pusArrayLen, function, "the count argument is null") = 0; });
 }
 
-UNSIGNED32 AdsGetIndexName(ADSHANDLE /*hIndex*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsGetIndexName(ADSHANDLE hIndex, char* pucName, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsGetIndexName");
+    const char* function = "AdsGetIndexName";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        CopyTextOut(order.Tag().Name(), pucName, pusLen, function);
+    });
 }
 
-UNSIGNED32 AdsGetIndexFilename(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usOption*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsGetIndexFilename(ADSHANDLE hIndex, UNSIGNED16 usOption, char* pucName, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsGetIndexFilename");
+    const char* function = "AdsGetIndexFilename";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        RequireArgument(usOption >= ADS_BASENAME && usOption <= ADS_FULLPATHNAME, function,
+                        "the option is not 1 (name), 2 (name and extension) or 3 (full path)");
+        std::string path = AnsiName(order.File().Path());
+        std::string name = BaseName(path);
+        if (usOption == ADS_BASENAME)
+            name = name.substr(0, name.find_last_of('.'));
+        CopyTextOut(usOption == ADS_FULLPATHNAME ? path : name, pucName, pusLen, function);
+    });
 }
 
-UNSIGNED32 AdsGetIndexPageSize(ADSHANDLE /*hIndex*/, UNSIGNED32* /*pulPageSize*/)
+UNSIGNED32 AdsGetIndexExpr(ADSHANDLE hIndex, char* pucExpr, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsGetIndexPageSize");
+    const char* function = "AdsGetIndexExpr";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        CopyTextOut(order.Tag().Definition().expression, pucExpr, pusLen, function);
+    });
 }
 
-UNSIGNED32 AdsGetIndexFlags(ADSHANDLE /*hIndex*/, UNSIGNED32* /*pulOptions*/)
+UNSIGNED32 AdsGetIndexPageSize(ADSHANDLE hIndex, UNSIGNED32* pulPageSize)
 {
-    return NotYetSupported("AdsGetIndexFlags");
+    const char* function = "AdsGetIndexPageSize";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        Out(pulPageSize, function, "the size argument is null") = order.File().PageSize();
+    });
 }
 
-UNSIGNED32 AdsGetIndexCondition(ADSHANDLE /*hIndex*/, char* /*pucExpr*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsGetIndexFlags(ADSHANDLE hIndex, UNSIGNED32* pulOptions)
 {
-    return NotYetSupported("AdsGetIndexCondition");
+    const char* function = "AdsGetIndexFlags";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        UNSIGNED32 options = order.Tag().Definition().options;
+        if (options & ADS_CANDIDATE)
+            options |= ADS_UNIQUE;
+        Out(pulOptions, function, "the flags argument is null") = options;
+    });
 }
 
-UNSIGNED32 AdsIsIndexUnique(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbUnique*/)
+UNSIGNED32 AdsGetIndexCondition(ADSHANDLE hIndex, char* pucExpr, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsIsIndexUnique");
+    const char* function = "AdsGetIndexCondition";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        CopyTextOut(order.Tag().Definition().condition, pucExpr, pusLen, function);
+    });
 }
 
-UNSIGNED32 AdsIsIndexDescending(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbDescending*/)
+UNSIGNED32 AdsIsIndexUnique(ADSHANDLE hIndex, UNSIGNED16* pbUnique)
 {
-    return NotYetSupported("AdsIsIndexDescending");
+    // A candidate key is unique too, and more strictly so.
+    return IndexFlag("AdsIsIndexUnique", hIndex, pbUnique,
+                     [](const indexing::Tag& t) { return t.IsUnique() || t.IsCandidate(); });
 }
 
-UNSIGNED32 AdsIsIndexCandidate(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbCandidate*/)
+UNSIGNED32 AdsIsIndexDescending(ADSHANDLE hIndex, UNSIGNED16* pbDescending)
 {
-    return NotYetSupported("AdsIsIndexCandidate");
+    return IndexFlag("AdsIsIndexDescending", hIndex, pbDescending, [](const indexing::Tag& t) { return t.IsDescending(); });
 }
 
-UNSIGNED32 AdsIsIndexPrimaryKey(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbPrimaryKey*/)
+UNSIGNED32 AdsIsIndexCandidate(ADSHANDLE hIndex, UNSIGNED16* pbCandidate)
 {
-    return NotYetSupported("AdsIsIndexPrimaryKey");
+    return IndexFlag("AdsIsIndexCandidate", hIndex, pbCandidate, [](const indexing::Tag& t) { return t.IsCandidate(); });
 }
 
-UNSIGNED32 AdsIsIndexCustom(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pbCustom*/)
+UNSIGNED32 AdsIsIndexPrimaryKey(ADSHANDLE hIndex, UNSIGNED16* pbPrimaryKey)
 {
-    return NotYetSupported("AdsIsIndexCustom");
+    // Primary keys belong to dictionary tables; a free table has none.
+    return IndexFlag("AdsIsIndexPrimaryKey", hIndex, pbPrimaryKey, [](const indexing::Tag&) { return false; });
 }
 
-UNSIGNED32 AdsGetNumSegments(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pusSegments*/)
+UNSIGNED32 AdsIsIndexCustom(ADSHANDLE hIndex, UNSIGNED16* pbCustom)
 {
-    return NotYetSupported("AdsGetNumSegments");
+    return IndexFlag("AdsIsIndexCustom", hIndex, pbCustom, [](const indexing::Tag& t) { return t.IsCustom(); });
 }
 
-UNSIGNED32 AdsGetSegmentFieldname(ADSHANDLE /*hIndex*/, UNSIGNED16 /*usSegment*/, char* /*pucName*/, UNSIGNED16* /*pusLen*/)
+UNSIGNED32 AdsGetNumSegments(ADSHANDLE hIndex, UNSIGNED16* pusSegments)
 {
-    return NotYetSupported("AdsGetSegmentFieldname");
+    const char* function = "AdsGetNumSegments";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        Out(pusSegments, function, "the count argument is null") = UNSIGNED16(order.Tag().SegmentCount());
+    });
 }
 
-UNSIGNED32 AdsGetKeyLength(ADSHANDLE /*hIndex*/, UNSIGNED16* /*pusKeyLength*/)
+UNSIGNED32 AdsGetSegmentFieldname(ADSHANDLE hIndex, UNSIGNED16 usSegment, char* pucName, UNSIGNED16* pusLen)
 {
-    return NotYetSupported("AdsGetKeyLength");
+    const char* function = "AdsGetSegmentFieldname";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        if (usSegment >= order.Tag().SegmentCount())
+            throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the index " + order.Tag().Name()
+                                                       + " has no segment " + std::to_string(usSegment) + " (it has "
+                                                       + std::to_string(order.Tag().SegmentCount()) + ")");
+        CopyTextOut(order.Tag().SegmentField(usSegment), pucName, pusLen, function);
+    });
+}
+
+UNSIGNED32 AdsGetKeyLength(ADSHANDLE hIndex, UNSIGNED16* pusKeyLength)
+{
+    const char* function = "AdsGetKeyLength";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        Out(pusKeyLength, function, "the length argument is null") = order.Tag().KeyLength();
+    });
 }
 
 UNSIGNED32 AdsGetKeyCount(ADSHANDLE hIndex, UNSIGNED16 usFilterOption, UNSIGNED32* pulCount)
 {
     const char* function = "AdsGetKeyCount";
-    // On a cursor without an index every record is a key.
     return WithCursor(function, hIndex, [&](Cursor& cursor) {
         UNSIGNED16 base = usFilterOption & ~ADS_REFRESHCOUNT;
         RequireArgument(base >= ADS_RESPECTFILTERS && base <= ADS_RESPECTSCOPES, function,
                         "the filter option is not 1, 2 or 3");
-        Out(pulCount, function, "the count argument is null") = cursor.CountRecords(base == ADS_RESPECTFILTERS);
+        UNSIGNED32& out = Out(pulCount, function, "the count argument is null");
+        // On a cursor without an index every record is a key.
+        out = cursor.CallOrder() ? cursor.CountKeys(base == ADS_RESPECTFILTERS, base != ADS_IGNOREFILTERS)
+                                 : cursor.CountRecords(base == ADS_RESPECTFILTERS);
     });
 }
 
-UNSIGNED32 AdsInitRawKey(ADSHANDLE /*hIndex*/)
+// ---- Keys ----------------------------------------------------------------------
+
+namespace {
+
+std::string BuiltKey(Cursor& cursor, IndexOrder& order, bool full)
 {
-    return NotYetSupported("AdsInitRawKey");
+    expr::TableContext context(cursor.Table());
+    std::string key = order.Tag().KeyOfImage(context, order.KeyImage().data(), 0);
+    key.resize(order.BuiltKeyLength(full));
+    return key;
 }
 
-UNSIGNED32 AdsBuildRawKey(ADSHANDLE /*hIndex*/, UNSIGNED8* /*pucKey*/, UNSIGNED16* /*pusKeyLen*/)
+void CopyKeyOut(const std::string& key, UNSIGNED8* buffer, UNSIGNED16* length, const char* function)
 {
-    return NotYetSupported("AdsBuildRawKey");
+    UNSIGNED16& capacity = Out(length, function, "the length argument is null");
+    RequireArgument(buffer != nullptr || capacity == 0, function, "the key buffer is null");
+    if (capacity < key.size()) {
+        capacity = UNSIGNED16(key.size());
+        throw EngineError(AE_INSUFFICIENT_BUFFER, std::string(function) + ": the key needs "
+                                                      + std::to_string(key.size()) + " bytes");
+    }
+    std::memcpy(buffer, key.data(), key.size());
+    capacity = UNSIGNED16(key.size());
 }
 
-UNSIGNED32 AdsBuildRawKey100(ADSHANDLE /*hIndex*/, UNSIGNED8* /*pucKey*/, UNSIGNED16* /*pusKeyLen*/, UNSIGNED32 /*ulOptions*/)
+} // namespace
+
+UNSIGNED32 AdsInitRawKey(ADSHANDLE hIndex)
 {
-    return NotYetSupported("AdsBuildRawKey100");
+    return WithOrder("AdsInitRawKey", hIndex,
+                     [&](Cursor& cursor, IndexOrder& order) { order.InitKey(cursor.Layout().BlankRecord()); });
 }
 
-UNSIGNED32 AdsBuildKeyFromRecord(ADSHANDLE /*hIndex*/, const UNSIGNED8* /*pucRecBuf*/, UNSIGNED32 /*ulRecLen*/, UNSIGNED8* /*pucKey*/, UNSIGNED16* /*pusKeyLen*/)
+UNSIGNED32 AdsBuildRawKey(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen)
 {
-    return NotYetSupported("AdsBuildKeyFromRecord");
+    const char* function = "AdsBuildRawKey";
+    return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
+        CopyKeyOut(BuiltKey(cursor, order, false), pucKey, pusKeyLen, function);
+    });
 }
 
-UNSIGNED32 AdsStepIndexKey(ADSHANDLE /*hIndex*/, UNSIGNED8* /*pucKey*/, UNSIGNED16 /*usLen*/, SIGNED16 /*sDirection*/)
+UNSIGNED32 AdsBuildRawKey100(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen, UNSIGNED32 ulOptions)
 {
-    return NotYetSupported("AdsStepIndexKey");
+    const char* function = "AdsBuildRawKey100";
+    return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
+        RequireArgument(ulOptions == ADS_FULL_KEY || ulOptions == ADS_PARTIAL_KEY_UNICODE, function,
+                        "the option is not 1 (full key) or 4 (partial key)");
+        CopyKeyOut(BuiltKey(cursor, order, ulOptions == ADS_FULL_KEY), pucKey, pusKeyLen, function);
+    });
+}
+
+UNSIGNED32 AdsBuildKeyFromRecord(ADSHANDLE hIndex, const UNSIGNED8* pucRecBuf, UNSIGNED32 ulRecLen, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen)
+{
+    const char* function = "AdsBuildKeyFromRecord";
+    return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
+        RequireArgument(pucRecBuf != nullptr, function, "the record buffer is null");
+        if (ulRecLen != cursor.Table().RecordLength())
+            throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the record buffer has "
+                                                       + std::to_string(ulRecLen) + " bytes; records of "
+                                                       + cursor.TableName() + " have "
+                                                       + std::to_string(cursor.Table().RecordLength()));
+        expr::TableContext context(cursor.Table());
+        CopyKeyOut(order.Tag().KeyOfImage(context, pucRecBuf, 0), pucKey, pusKeyLen, function);
+    });
+}
+
+UNSIGNED32 AdsStepIndexKey(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16 usLen, SIGNED16 sDirection)
+{
+    const char* function = "AdsStepIndexKey";
+    return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
+        RequireArgument(pucKey != nullptr, function, "the key is null");
+        RequireArgument(sDirection == 1 || sDirection == -1, function, "the direction is not 1 or -1");
+        if (usLen == 0 || usLen > order.Tag().KeyLength())
+            throw EngineError(AE_INVALID_KEY, std::string(function) + ": a key of " + std::to_string(usLen)
+                                                  + " bytes does not fit the index " + order.Tag().Name());
+        if (!indexing::StepKey(pucKey, usLen, sDirection))
+            throw EngineError(AE_INVALID_KEY, std::string(function) + ": the key has no "
+                                                  + (sDirection > 0 ? "next" : "previous") + " key");
+    });
 }

@@ -57,6 +57,7 @@ UNSIGNED32 AdsZapTable(ADSHANDLE hTable)
     return WithCursor("AdsZapTable", hTable, [&](Cursor& c) {
         c.WriteRecord();
         c.Table().Zap();
+        c.RebuildIndexes();
         c.GotoTop();
     });
 }
@@ -66,6 +67,7 @@ UNSIGNED32 AdsPackTable(ADSHANDLE hTable)
     return WithCursor("AdsPackTable", hTable, [&](Cursor& c) {
         c.WriteRecord();
         c.Table().Pack();
+        c.RebuildIndexes();
         c.GotoTop();
     });
 }

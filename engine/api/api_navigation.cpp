@@ -139,8 +139,10 @@ UNSIGNED32 AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED
         return ApiCall(function, [&] { ThrowNotYetSupported(function, "for statements"); });
     return WithCursor(function, hObj, [&](Cursor& c) {
         CheckFilterOption(usFilterOption, function);
-        bool respectFilters = (usFilterOption & ~ADS_REFRESHCOUNT) == ADS_RESPECTFILTERS;
-        Out(pulCount, function, "the count argument is null") = c.CountRecords(respectFilters);
+        UNSIGNED16 base = usFilterOption & ~ADS_REFRESHCOUNT;
+        Out(pulCount, function, "the count argument is null") = c.CallOrder()
+            ? c.CountKeys(base == ADS_RESPECTFILTERS, base != ADS_IGNOREFILTERS)
+            : c.CountRecords(base == ADS_RESPECTFILTERS);
     });
 }
 
@@ -149,21 +151,48 @@ UNSIGNED32 AdsGetKeyNum(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* p
     const char* function = "AdsGetKeyNum";
     return WithCursor(function, hObj, [&](Cursor& c) {
         CheckFilterOption(usFilterOption, function);
-        // Without an index the keys are the records in their natural order.
-        bool respectFilters = (usFilterOption & ~ADS_REFRESHCOUNT) == ADS_RESPECTFILTERS;
-        Out(pulKey, function, "the key number argument is null") =
-            respectFilters ? c.VisiblePosition() : c.RecordNumber();
+        UNSIGNED16 base = usFilterOption & ~ADS_REFRESHCOUNT;
+        UNSIGNED32& out = Out(pulKey, function, "the key number argument is null");
+        if (c.CallOrder())
+            out = c.KeyPosition(base == ADS_RESPECTFILTERS, base != ADS_IGNOREFILTERS);
+        else // without an index the keys are the records in their natural order
+            out = base == ADS_RESPECTFILTERS ? c.VisiblePosition() : c.RecordNumber();
     });
 }
 
-UNSIGNED32 AdsGetRelKeyPos(ADSHANDLE /*hIndex*/, DOUBLE* /*pdPos*/)
+UNSIGNED32 AdsGetRelKeyPos(ADSHANDLE hIndex, DOUBLE* pdPos)
 {
-    return NotYetSupported("AdsGetRelKeyPos");
+    const char* function = "AdsGetRelKeyPos";
+    return WithCursor(function, hIndex, [&](Cursor& c) {
+        DOUBLE& out = Out(pdPos, function, "the position argument is null");
+        bool ordered = c.CallOrder() != nullptr;
+        uint32_t count = ordered ? c.CountKeys(true, true) : c.CountRecords(true);
+        if (c.AtEOF() || (c.AtBOF() && !c.HasCurrentRecord())) {
+            out = c.AtEOF() && count > 0 ? 1.0 : 0.0;
+            return;
+        }
+        if (count == 0)
+            throw EngineError(AE_NOT_FOUND, std::string(function) + ": " + c.TableName() + " has no keys");
+        uint32_t position = ordered ? c.KeyPosition(true, true) : c.VisiblePosition();
+        // The first key is at 0 and the last at 1.
+        out = count == 1 ? 0.0 : double(position - 1) / double(count - 1);
+    });
 }
 
-UNSIGNED32 AdsSetRelKeyPos(ADSHANDLE /*hIndex*/, DOUBLE /*dPos*/)
+UNSIGNED32 AdsSetRelKeyPos(ADSHANDLE hIndex, DOUBLE dPos)
 {
-    return NotYetSupported("AdsSetRelKeyPos");
+    const char* function = "AdsSetRelKeyPos";
+    return WithCursor(function, hIndex, [&](Cursor& c) {
+        RequireArgument(dPos >= 0.0 && dPos <= 1.0, function, "the position is not from 0.0 to 1.0");
+        uint32_t count = c.CallOrder() ? c.CountKeys(true, true) : c.CountRecords(true);
+        if (count == 0)
+            return c.GotoTop();
+        uint32_t position = uint32_t(dPos * double(count - 1) + 0.5) + 1;
+        if (c.CallOrder())
+            return c.GotoKeyPosition(position);
+        c.GotoTop();
+        c.Skip(int32_t(position - 1));
+    });
 }
 
 UNSIGNED32 AdsIsRecordDeleted(ADSHANDLE hTable, UNSIGNED16* pbDeleted)

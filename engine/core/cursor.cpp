@@ -1,6 +1,7 @@
 #include "engine/core/cursor.h"
 
 #include "engine/core/errors.h"
+#include "engine/index/index_order.h"
 #include "engine/engine.h"
 
 #include <atomic>
@@ -82,6 +83,7 @@ bool Cursor::AnyVisible() const
 
 void Cursor::Arrive(uint32_t recno)
 {
+    mOrderTag = nullptr;
     mImage = mTable->ReadRecord(recno);
     mPosition = Position::OnRecord;
     mRecno = recno;
@@ -90,7 +92,8 @@ void Cursor::Arrive(uint32_t recno)
 
 void Cursor::StandAtEnd(Position end)
 {
-    bool empty = !AnyVisible();
+    bool empty = mCallOrder ? !AnyVisibleInOrder() : !AnyVisible();
+    mOrderTag = nullptr;
     mPosition = end;
     mRecno = 0;
     mImage.clear();
@@ -101,6 +104,11 @@ void Cursor::StandAtEnd(Position end)
 void Cursor::GotoTop()
 {
     StorePending();
+    if (mCallOrder) {
+        if (!OrderedTop())
+            StandAtEnd(Position::AfterLast);
+        return;
+    }
     uint32_t first = NextVisible(1, +1);
     first ? Arrive(first) : StandAtEnd(Position::AfterLast);
 }
@@ -108,6 +116,11 @@ void Cursor::GotoTop()
 void Cursor::GotoBottom()
 {
     StorePending();
+    if (mCallOrder) {
+        if (!OrderedBottom())
+            StandAtEnd(Position::BeforeFirst);
+        return;
+    }
     uint32_t last = NextVisible(Table().RecordCount(), -1);
     last ? Arrive(last) : StandAtEnd(Position::BeforeFirst);
 }
@@ -132,6 +145,8 @@ void Cursor::Skip(int32_t count)
             Arrive(mRecno);
         return;
     }
+    if (mCallOrder)
+        return OrderedSkip(count);
     int step = count > 0 ? +1 : -1;
     Position end = step > 0 ? Position::AfterLast : Position::BeforeFirst;
     int64_t recno;
@@ -167,7 +182,12 @@ void Cursor::GotoRecord(uint32_t recno)
 bool Cursor::IsCurrentVisible()
 {
     RequireRecord("AdsIsRecordVisible");
-    return ShowDeleted() || !storage::RecordLayout::IsDeleted(CurrentImage());
+    bool visible = ShowDeleted() || !storage::RecordLayout::IsDeleted(CurrentImage());
+    if (visible && mCallOrder) {
+        EntryIt it = CurrentInOrder();
+        visible = it != OrderEnd() && it->recno == mRecno && OrderAccepts(it, {});
+    }
+    return visible;
 }
 
 uint32_t Cursor::CountRecords(bool respectFilters) const
@@ -218,6 +238,12 @@ const uint8_t* Cursor::CurrentImage() const
 
 uint8_t* Cursor::EditImage(const char* function)
 {
+    // Field setters called through an index handle build that index's key.
+    if (mCallOrder) {
+        if (mCallOrder->KeyImage().empty())
+            mCallOrder->InitKey(Layout().BlankRecord());
+        return mCallOrder->KeyImage().data();
+    }
     RequireRecord(function);
     RequireWritable(function);
     if (!mPending) {
@@ -257,7 +283,9 @@ void Cursor::StorePending()
 {
     if (!mPending)
         return;
-    WriteLocked(mRecno, [&](storage::Table& table) { table.WriteRecord(mRecno, mEdit.data()); });
+    WriteLocked(mRecno, [&](storage::Table& table) {
+        ChangeIndexed(mRecno, mEdit.data(), [&] { table.WriteRecord(mRecno, mEdit.data()); });
+    });
     mPending = false;
     mAppendedUnwritten = false;
     mEdit.clear();
@@ -283,7 +311,9 @@ void Cursor::CancelUpdate()
     mEdit.clear();
     mBinaryChunks.clear();
     if (dropAppended)
-        WriteLocked(mRecno, [&](storage::Table& table) { table.DeleteRecord(mRecno); });
+        WriteLocked(mRecno, [&](storage::Table& table) {
+            ChangeIndexed(mRecno, nullptr, [&] { table.DeleteRecord(mRecno); });
+        });
     Arrive(mRecno);
 }
 
@@ -292,7 +322,7 @@ void Cursor::AppendRecord()
     RequireWritable("AdsAppendRecord");
     StorePending();
     std::vector<uint8_t> blank = Layout().BlankRecord();
-    uint32_t recno = Table().AppendRecord(blank.data());
+    uint32_t recno = AppendIndexed(blank.data());
     Arrive(recno);
     mEdit = mImage;
     mPending = true;
@@ -304,7 +334,9 @@ void Cursor::DeleteRecord()
     RequireRecord("AdsDeleteRecord");
     RequireWritable("AdsDeleteRecord");
     StorePending();
-    WriteLocked(mRecno, [&](storage::Table& table) { table.DeleteRecord(mRecno); });
+    WriteLocked(mRecno, [&](storage::Table& table) {
+        ChangeIndexed(mRecno, nullptr, [&] { table.DeleteRecord(mRecno); });
+    });
     Arrive(mRecno);
 }
 
@@ -313,7 +345,9 @@ void Cursor::RecallRecord()
     RequireRecord("AdsRecallRecord");
     RequireWritable("AdsRecallRecord");
     StorePending();
-    WriteLocked(mRecno, [&](storage::Table& table) { table.RecallRecord(mRecno); });
+    WriteLocked(mRecno, [&](storage::Table& table) {
+        ChangeIndexed(mRecno, nullptr, [&] { table.RecallRecord(mRecno); });
+    });
     Arrive(mRecno);
 }
 
@@ -342,6 +376,8 @@ void Cursor::Close()
     if (!mTable)
         return;
     StorePending();
+    SaveIndexes();
+    DropOrders(nullptr);
     mTable->Close();
     mTable.reset();
 }

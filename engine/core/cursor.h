@@ -24,21 +24,51 @@
 //   autoincrement value are known) and stands on it with a pending edit;
 //   cancelling before the first store marks that record deleted.
 //
+// Order invariants:
+// - A cursor may hold index orders (IndexOrder handles, one per tag of each
+//   index file it opened). A call made through an index handle runs with
+//   that order as the call's order (UseOrder); navigation, counting, key
+//   positions and seeks then go by the tag's entries, skipping shadowed
+//   entries of a unique tag, entries outside the order's scopes and, as in
+//   record order, invisible records. The position itself is still the
+//   record: switching orders keeps the current record.
+// - Every change of a record (append, write, delete, recall, the cancel of
+//   an append) writes the table first and then brings every tag of every
+//   open index file up to date, under the files' mutexes. A write that
+//   would give a candidate tag a second record with one key is refused
+//   before anything is written. Pack and Zap rebuild the indexes.
+//
 // A cursor is used under its Mutex(): every exported function holds it for
 // the whole call.
 #pragma once
 
 #include "engine/core/handles.h"
+#include "engine/index/index_tag.h"
 #include "engine/storage/table.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+namespace indexing {
+class IndexFile;
+} // namespace indexing
+
 namespace engine {
+
+class IndexOrder;
+
+// What ordered navigation honours: record visibility (deleted records
+// hidden) and the order's scopes.
+struct OrderView {
+    bool filters = true;
+    bool scopes = true;
+};
 
 bool ShowDeleted();
 void SetShowDeleted(bool shown);
@@ -81,7 +111,8 @@ public:
     // The current record's image (with the pending edit); AE_NO_CURRENT_RECORD
     // at either end.
     const uint8_t* CurrentImage() const;
-    // The pending copy, started from the current image when needed.
+    // The pending copy, started from the current image when needed. In a
+    // call through an index handle: the image of that index's key builder.
     uint8_t* EditImage(const char* function);
     bool HasPendingEdit() const { return mPending; }
     void Refresh();
@@ -104,6 +135,30 @@ public:
     void SetExactComparison(bool exact) { mExact = exact; }
     void SetCacheSize(uint16_t records) { mCacheSize = records; }
 
+    // Index orders (cursor_index.cpp).
+    void UseOrder(IndexOrder* order) { mCallOrder = order; }
+    IndexOrder* CallOrder() const { return mCallOrder; }
+    const std::vector<std::shared_ptr<IndexOrder>>& Orders() const { return mOrders; }
+    void AddOrder(std::shared_ptr<IndexOrder> order);
+    // Forgets the orders of `file` (all when null) and releases their
+    // handles; with `tag`, only the order of that tag.
+    void DropOrders(const indexing::IndexFile* file, const indexing::Tag* tag = nullptr);
+    std::vector<std::shared_ptr<indexing::IndexFile>> IndexFiles() const;
+    // Writes index files holding unsaved changes.
+    void SaveIndexes();
+    // Rebuilds every open index from the table (pack, zap, reindex).
+    void RebuildIndexes();
+    // Seeks `key` (possibly partial) in the call's order; true when a key
+    // starts with it. Soft: without a match the cursor goes to the next
+    // greater key; exact: to the end.
+    bool Seek(const std::string& key, bool soft);
+    // 1-based position of the current record in the call's order.
+    uint32_t KeyPosition(bool respectFilters, bool respectScopes) const;
+    uint32_t CountKeys(bool respectFilters, bool respectScopes) const;
+    // Goes to the key at 1-based `position` of the call's order (the last
+    // one when past the end).
+    void GotoKeyPosition(uint32_t position);
+
     // Stores a pending edit and closes the table, under Mutex() (do not hold
     // it when calling). The pending store failing leaves the cursor open and
     // raises.
@@ -125,6 +180,25 @@ private:
     void RequireRecord(const char* function) const;
     void RequireWritable(const char* function) const;
 
+    // Ordered navigation (cursor_index.cpp).
+    using EntryIt = indexing::EntrySet::const_iterator;
+    bool OrderAccepts(EntryIt it, OrderView view) const;
+    EntryIt SeekForward(EntryIt it, OrderView view = {}) const;
+    EntryIt SeekBackward(EntryIt it, OrderView view = {}) const;
+    EntryIt OrderEnd() const;
+    EntryIt OrderLowest() const;
+    EntryIt OrderHighest() const;
+    EntryIt CurrentInOrder() const;
+    void ArriveInOrder(EntryIt it);
+    bool OrderedTop();
+    bool OrderedBottom();
+    void OrderedSkip(int32_t count);
+    bool AnyVisibleInOrder() const;
+    // Applies `change` to record `recno` and keeps the indexes with it;
+    // `candidate` is the image to check candidate keys against (or null).
+    void ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::function<void()>& change);
+    uint32_t AppendIndexed(const uint8_t* image);
+
     HandleKind mKind;
     std::unique_ptr<storage::Table> mTable;
     ADSHANDLE mConnection;
@@ -141,6 +215,13 @@ private:
     std::map<size_t, std::vector<uint8_t>> mBinaryChunks;
     bool mExact = false;
     uint16_t mCacheSize = 0;
+
+    std::vector<std::shared_ptr<IndexOrder>> mOrders;
+    IndexOrder* mCallOrder = nullptr;
+    // The entry the cursor last arrived at in an order, so that the next skip
+    // need not compute the record's key again; empty after any other move.
+    const indexing::Tag* mOrderTag = nullptr;
+    std::string mOrderKey;
 };
 
 } // namespace engine

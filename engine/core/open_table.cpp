@@ -3,6 +3,7 @@
 #include "engine/core/connection.h"
 #include "engine/core/errors.h"
 #include "engine/engine.h"
+#include "engine/index/index_open.h"
 #include "engine/storage/file_io.h"
 #include "platform/codepage/codepage.h"
 
@@ -115,7 +116,14 @@ ADSHANDLE OpenTableCursor(ADSHANDLE hConnect, const TableRequest& request, const
     storage::TableKind kind = TableKindFor(hConnect, request.tableType, function);
     storage::OpenOptions options = OpenOptionsFor(request, function);
     std::string path = TablePathOn(hConnect, request.name, function);
-    return AdoptTable(storage::Table::Open(path, kind, options), hConnect);
+    ADSHANDLE handle = AdoptTable(storage::Table::Open(path, kind, options), hConnect);
+    try {
+        OpenDefaultIndex(LookUp<Cursor>(handle, function));
+    } catch (...) {
+        CloseCursor(handle, function);
+        throw;
+    }
+    return handle;
 }
 
 ADSHANDLE CreateTableCursor(ADSHANDLE hConnect, const CreateRequest& request, const char* function)
@@ -136,7 +144,10 @@ ADSHANDLE CreateTableCursor(ADSHANDLE hConnect, const CreateRequest& request, co
     options.open = storage::OpenOptions{true, false, open.charType};
     storage::TableKind kind = TableKindFor(hConnect, request.table.tableType, function);
     std::string path = TablePathOn(hConnect, request.table.name, function);
-    return AdoptTable(storage::Table::Create(path, kind, request.definition, options), hConnect);
+    std::unique_ptr<storage::Table> table = storage::Table::Create(path, kind, request.definition, options);
+    // The indexes of a table this one replaced describe records that are gone.
+    storage::RemoveFile(DefaultIndexPath(*table));
+    return AdoptTable(std::move(table), hConnect);
 }
 
 void CloseCursor(ADSHANDLE hTable, const char* function)

@@ -79,7 +79,6 @@ TEST(ApiErrors, LaterFunctionsAnswerNotYetSupportedNamingThemselves)
     const Case cases[] = {
         {"AdsSetAOF100", [] { return AdsSetAOF100(1, u"x", ADS_ENCODE_UTF16); }},
         {"AdsBeginTransaction", [] { return AdsBeginTransaction(1); }},
-        {"AdsCreateIndex90", [] { return AdsCreateIndex90(1, "", "T", "A", "", "", 2, 512, "", nullptr); }},
         {"AdsDDFindClose", [] { return AdsDDFindClose(1, 2); }},
     };
     for (const Case& c : cases) {

@@ -1,0 +1,300 @@
+// The cursor's index orders: navigation by a tag, seeks, key positions, and
+// keeping the open index files up to date with every record change.
+#include "engine/core/cursor.h"
+
+#include "engine/core/errors.h"
+#include "engine/index/index_file.h"
+#include "engine/index/index_order.h"
+
+#include <algorithm>
+
+namespace engine {
+
+namespace {
+
+// Holds the mutexes of several index files, taken in address order so that
+// two cursors locking the same files never wait for each other in a circle.
+class FileLocks {
+public:
+    explicit FileLocks(std::vector<std::shared_ptr<indexing::IndexFile>> files) : mFiles(std::move(files))
+    {
+        std::sort(mFiles.begin(), mFiles.end());
+        for (const auto& file : mFiles)
+            mLocks.emplace_back(file->Mutex());
+    }
+    const std::vector<std::shared_ptr<indexing::IndexFile>>& Files() const { return mFiles; }
+
+private:
+    std::vector<std::shared_ptr<indexing::IndexFile>> mFiles;
+    std::vector<std::unique_lock<std::mutex>> mLocks;
+};
+
+} // namespace
+
+void Cursor::AddOrder(std::shared_ptr<IndexOrder> order)
+{
+    mOrders.push_back(std::move(order));
+}
+
+void Cursor::DropOrders(const indexing::IndexFile* file, const indexing::Tag* tag)
+{
+    auto dropped = [&](const std::shared_ptr<IndexOrder>& order) {
+        return (!file || &order->File() == file) && (!tag || &order->Tag() == tag);
+    };
+    for (const auto& order : mOrders)
+        if (dropped(order)) {
+            if (mCallOrder == order.get())
+                mCallOrder = nullptr;
+            HandleRegistry::Instance().Release(order->Handle());
+        }
+    mOrders.erase(std::remove_if(mOrders.begin(), mOrders.end(), dropped), mOrders.end());
+    mOrderTag = nullptr;
+}
+
+std::vector<std::shared_ptr<indexing::IndexFile>> Cursor::IndexFiles() const
+{
+    std::vector<std::shared_ptr<indexing::IndexFile>> files;
+    for (const auto& order : mOrders)
+        if (std::find(files.begin(), files.end(), order->SharedFile()) == files.end())
+            files.push_back(order->SharedFile());
+    return files;
+}
+
+void Cursor::SaveIndexes()
+{
+    // A save that fails leaves the file marked as changed; its next open
+    // rebuilds it from the table, which is already written.
+    FileLocks locks(IndexFiles());
+    for (const auto& file : locks.Files()) {
+        try {
+            file->SaveIfChanged(*mTable);
+        } catch (...) {
+        }
+    }
+}
+
+void Cursor::RebuildIndexes()
+{
+    FileLocks locks(IndexFiles());
+    for (const auto& file : locks.Files())
+        file->RebuildAll(*mTable);
+    mOrderTag = nullptr;
+}
+
+// ---- Keeping the indexes -----------------------------------------------------
+
+void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::function<void()>& change)
+{
+    if (mOrders.empty())
+        return change();
+    FileLocks locks(IndexFiles());
+    std::vector<uint8_t> before = mTable->ReadRecord(recno);
+    if (candidate)
+        for (const auto& file : locks.Files())
+            file->CheckCandidates(*mTable, recno, candidate);
+    change();
+    std::vector<uint8_t> after = mTable->ReadRecord(recno);
+    for (const auto& file : locks.Files())
+        file->RecordChanged(*mTable, recno, before.data(), after.data());
+    mOrderTag = nullptr;
+}
+
+uint32_t Cursor::AppendIndexed(const uint8_t* image)
+{
+    if (mOrders.empty())
+        return mTable->AppendRecord(image);
+    FileLocks locks(IndexFiles());
+    uint32_t recno = mTable->AppendRecord(image);
+    std::vector<uint8_t> after = mTable->ReadRecord(recno);
+    for (const auto& file : locks.Files())
+        file->RecordChanged(*mTable, recno, nullptr, after.data());
+    return recno;
+}
+
+// ---- Navigation by a tag ------------------------------------------------------
+
+bool Cursor::OrderAccepts(EntryIt it, OrderView view) const
+{
+    const indexing::Tag& tag = mCallOrder->Tag();
+    if (tag.IsShadowed(it))
+        return false;
+    if (view.scopes && !mCallOrder->InScope(it->key))
+        return false;
+    if (it->recno > mTable->RecordCount())
+        return false; // appended by another process after the index was read
+    return !view.filters || IsVisible(it->recno);
+}
+
+Cursor::EntryIt Cursor::OrderEnd() const
+{
+    return mCallOrder->Tag().Entries().end();
+}
+
+Cursor::EntryIt Cursor::SeekForward(EntryIt it, OrderView view) const
+{
+    for (; it != OrderEnd(); ++it) {
+        if (view.scopes && mCallOrder->IsAboveBottom(it->key))
+            return OrderEnd();
+        if (OrderAccepts(it, view))
+            return it;
+    }
+    return OrderEnd();
+}
+
+Cursor::EntryIt Cursor::SeekBackward(EntryIt it, OrderView view) const
+{
+    const auto& entries = mCallOrder->Tag().Entries();
+    while (it != entries.begin()) {
+        --it;
+        if (view.scopes && mCallOrder->IsBelowTop(it->key))
+            return OrderEnd();
+        if (OrderAccepts(it, view))
+            return it;
+    }
+    return OrderEnd();
+}
+
+Cursor::EntryIt Cursor::OrderLowest() const
+{
+    return mCallOrder->Tag().Entries().lower_bound(indexing::Entry{mCallOrder->LowestKey(), 0});
+}
+
+Cursor::EntryIt Cursor::OrderHighest() const
+{
+    return mCallOrder->Tag().Entries().upper_bound(indexing::Entry{mCallOrder->HighestKey(), UINT32_MAX});
+}
+
+Cursor::EntryIt Cursor::CurrentInOrder() const
+{
+    const indexing::Tag& tag = mCallOrder->Tag();
+    std::string key;
+    if (mOrderTag == &tag) {
+        key = mOrderKey;
+    } else {
+        expr::TableContext context(*mTable);
+        key = tag.KeyOfImage(context, mImage.data(), mRecno);
+    }
+    return tag.Entries().lower_bound(indexing::Entry{key, mRecno});
+}
+
+void Cursor::ArriveInOrder(EntryIt it)
+{
+    std::string key = it->key;
+    Arrive(it->recno);
+    mOrderTag = &mCallOrder->Tag();
+    mOrderKey = std::move(key);
+}
+
+bool Cursor::AnyVisibleInOrder() const
+{
+    mCallOrder->Tag().RequireSound("navigating an index");
+    return SeekForward(OrderLowest()) != OrderEnd();
+}
+
+bool Cursor::OrderedTop()
+{
+    mCallOrder->Tag().RequireSound("AdsGotoTop");
+    EntryIt it = SeekForward(OrderLowest());
+    if (it == OrderEnd())
+        return false;
+    ArriveInOrder(it);
+    return true;
+}
+
+bool Cursor::OrderedBottom()
+{
+    mCallOrder->Tag().RequireSound("AdsGotoBottom");
+    EntryIt it = SeekBackward(OrderHighest());
+    if (it == OrderEnd())
+        return false;
+    ArriveInOrder(it);
+    return true;
+}
+
+void Cursor::OrderedSkip(int32_t count)
+{
+    mCallOrder->Tag().RequireSound("AdsSkip");
+    const bool forward = count > 0;
+    const Position end = forward ? Position::AfterLast : Position::BeforeFirst;
+    EntryIt it;
+    if (mPosition == Position::OnRecord) {
+        EntryIt here = CurrentInOrder();
+        bool onEntry = here != OrderEnd() && here->recno == mRecno;
+        it = forward ? SeekForward(onEntry ? std::next(here) : here) : SeekBackward(here);
+    } else if (mPosition == end) {
+        return StandAtEnd(end);
+    } else {
+        it = forward ? SeekForward(OrderLowest()) : SeekBackward(OrderHighest());
+    }
+    for (int64_t remaining = forward ? int64_t(count) : -int64_t(count); it != OrderEnd() && --remaining > 0;)
+        it = forward ? SeekForward(std::next(it)) : SeekBackward(it);
+    if (it == OrderEnd())
+        return StandAtEnd(end);
+    ArriveInOrder(it);
+}
+
+bool Cursor::Seek(const std::string& key, bool soft)
+{
+    StorePending();
+    indexing::Tag& tag = mCallOrder->Tag();
+    tag.RequireSound("AdsSeek");
+    EntryIt it = tag.Entries().lower_bound(indexing::Entry{key, 0});
+    if (mCallOrder->IsBelowTop(key))
+        it = OrderLowest();
+    it = SeekForward(it);
+    bool found = it != OrderEnd() && indexing::ComparePrefix(it->key, key) == 0;
+    if (found || (soft && it != OrderEnd()))
+        ArriveInOrder(it);
+    else
+        StandAtEnd(Position::AfterLast);
+    return found;
+}
+
+uint32_t Cursor::CountKeys(bool respectFilters, bool respectScopes) const
+{
+    mCallOrder->Tag().RequireSound("counting keys");
+    OrderView view{respectFilters, respectScopes};
+    uint32_t count = 0;
+    EntryIt start = respectScopes ? OrderLowest() : mCallOrder->Tag().Entries().begin();
+    for (EntryIt it = SeekForward(start, view); it != OrderEnd(); it = SeekForward(std::next(it), view))
+        ++count;
+    return count;
+}
+
+uint32_t Cursor::KeyPosition(bool respectFilters, bool respectScopes) const
+{
+    RequireRecord("AdsGetKeyNum");
+    mCallOrder->Tag().RequireSound("AdsGetKeyNum");
+    OrderView view{respectFilters, respectScopes};
+    EntryIt here = CurrentInOrder();
+    uint32_t position = 0;
+    EntryIt start = respectScopes ? OrderLowest() : mCallOrder->Tag().Entries().begin();
+    for (EntryIt it = SeekForward(start, view); it != OrderEnd(); it = SeekForward(std::next(it), view)) {
+        ++position;
+        if (it == here)
+            return position;
+        if (here != OrderEnd() && *here < *it)
+            break;
+    }
+    // The record is not a key of this order (FOR condition, scope): it
+    // stands where its key would go.
+    return position;
+}
+
+void Cursor::GotoKeyPosition(uint32_t position)
+{
+    StorePending();
+    mCallOrder->Tag().RequireSound("AdsSetRelKeyPos");
+    EntryIt last = OrderEnd();
+    uint32_t seen = 0;
+    for (EntryIt it = SeekForward(OrderLowest()); it != OrderEnd(); it = SeekForward(std::next(it))) {
+        last = it;
+        if (++seen >= position)
+            break;
+    }
+    if (last == OrderEnd())
+        return StandAtEnd(Position::AfterLast);
+    ArriveInOrder(last);
+}
+
+} // namespace engine

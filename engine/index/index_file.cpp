@@ -1,0 +1,239 @@
+#include "engine/index/index_file.h"
+
+#include "engine/core/errors.h"
+#include "engine/engine.h"
+#include "engine/expr/lexer.h"
+#include "engine/index/index_pages.h"
+#include "engine/storage/file_io.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+
+namespace indexing {
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::string, std::weak_ptr<IndexFile>> files;
+};
+
+Registry& TheRegistry()
+{
+    static Registry registry;
+    return registry;
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    storage::File file = storage::File::Open(path, false);
+    std::string bytes(size_t(file.Size()), '\0');
+    file.ReadAt(0, bytes.data(), bytes.size(), "index pages");
+    return bytes;
+}
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    return expr::UpperAscii(a) == expr::UpperAscii(b);
+}
+
+// A candidate tag cannot be made over records that share a key.
+void RefuseDuplicates(const Tag& tag)
+{
+    const EntrySet& entries = tag.Entries();
+    for (auto it = entries.begin(); it != entries.end(); ++it)
+        if (tag.DuplicateOf(it->key, it->recno) != 0)
+            throw engine::EngineError(AE_DUPLICATE_KEY, "The candidate index " + tag.Name() + " cannot be made: records "
+                                                            + std::to_string(it->recno) + " and "
+                                                            + std::to_string(tag.DuplicateOf(it->key, it->recno))
+                                                            + " have the same key.");
+}
+
+} // namespace
+
+uint32_t CheckedPageSize(uint32_t requested)
+{
+    if (requested == 0)
+        return kDefaultPageSize;
+    if (requested < 512 || requested > 65536 || requested % 512 != 0)
+        throw engine::EngineError(AE_INVALID_ARGUMENT, "The index page size " + std::to_string(requested)
+                                                           + " is not a multiple of 512 from 512 to 65536.");
+    return requested;
+}
+
+IndexFile::IndexFile(std::string utf8Path, uint32_t pageSize) : mPath(std::move(utf8Path)), mPageSize(pageSize)
+{
+}
+
+IndexFile::~IndexFile() = default;
+
+std::shared_ptr<IndexFile> IndexFile::Acquire(const std::string& utf8Path, const storage::Table& table, bool create,
+                                              uint32_t pageSize)
+{
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    std::shared_ptr<IndexFile> file = registry.files[utf8Path].lock();
+    if (file && !file->mRemoved)
+        return file;
+    file.reset(new IndexFile(utf8Path, CheckedPageSize(pageSize)));
+    if (storage::FileExists(utf8Path))
+        file->Load(table);
+    else if (!create)
+        throw engine::EngineError(AE_FILE_NOT_FOUND, "The index file " + utf8Path + " does not exist.");
+    registry.files[utf8Path] = file;
+    return file;
+}
+
+void IndexFile::Load(const storage::Table& table)
+{
+    std::string image = ReadWholeFile(mPath);
+    IndexHeader header = ReadIndexHeader(image, mPath);
+    mPageSize = header.pageSize;
+    bool stale = header.changed || header.recordCount != table.RecordCount();
+    for (const StoredTag& stored : header.tags) {
+        auto tag = std::make_shared<Tag>(stored.definition, table);
+        if (stale)
+            tag->Rebuild(table);
+        else if (tag->KeyLength() != stored.keyLength
+                 || !ReadTagEntries(image, mPageSize, stored, tag->MutableEntries()))
+            tag->SetDamaged(true);
+        mTags.push_back(std::move(tag));
+    }
+    if (stale && !table.IsReadOnly())
+        Save(table);
+}
+
+std::shared_ptr<Tag> IndexFile::FindTag(const std::string& name) const
+{
+    for (const auto& tag : mTags)
+        if (SameName(tag->Name(), name))
+            return tag;
+    return nullptr;
+}
+
+std::shared_ptr<Tag> IndexFile::AddTag(TagDefinition definition, const storage::Table& table)
+{
+    auto tag = std::make_shared<Tag>(std::move(definition), table);
+    tag->Rebuild(table);
+    if (tag->IsCandidate())
+        RefuseDuplicates(*tag);
+    std::vector<std::shared_ptr<Tag>> tags = mTags;
+    auto same = std::find_if(tags.begin(), tags.end(), [&](const auto& t) { return SameName(t->Name(), tag->Name()); });
+    if (same != tags.end())
+        *same = tag;
+    else
+        tags.push_back(tag);
+    // Save the new list first: when that fails, the file and the tags in
+    // memory stay as they were.
+    std::swap(mTags, tags);
+    try {
+        Save(table);
+    } catch (...) {
+        std::swap(mTags, tags);
+        throw;
+    }
+    return tag;
+}
+
+void IndexFile::RemoveTag(const std::shared_ptr<Tag>& tag, const storage::Table& table)
+{
+    std::vector<std::shared_ptr<Tag>> tags = mTags;
+    tags.erase(std::remove(tags.begin(), tags.end(), tag), tags.end());
+    if (tags.empty()) {
+        storage::RemoveFile(mPath);
+        mTags.clear();
+        mRemoved = true;
+        return;
+    }
+    std::swap(mTags, tags);
+    try {
+        Save(table);
+    } catch (...) {
+        std::swap(mTags, tags);
+        throw;
+    }
+}
+
+void IndexFile::CheckCandidates(const storage::Table& table, uint32_t recno, const uint8_t* after) const
+{
+    expr::TableContext context(table);
+    for (const auto& tag : mTags) {
+        if (!tag->IsCandidate() || tag->IsDamaged())
+            continue;
+        std::optional<std::string> key = tag->KeyOf(context, after, recno);
+        if (!key)
+            continue;
+        if (uint32_t other = tag->DuplicateOf(*key, recno))
+            throw engine::EngineError(AE_DUPLICATE_KEY, "The key of record " + std::to_string(recno)
+                                                            + " is already held by record " + std::to_string(other)
+                                                            + " in the candidate index " + tag->Name()
+                                                            + "; the record was not written.");
+    }
+}
+
+void IndexFile::RecordChanged(const storage::Table& table, uint32_t recno, const uint8_t* before, const uint8_t* after)
+{
+    if (mTags.empty())
+        return;
+    expr::TableContext context(table);
+    MarkChanged();
+    for (const auto& tag : mTags) {
+        if (tag->IsDamaged())
+            continue;
+        std::optional<std::string> oldKey = before ? tag->KeyOf(context, before, recno) : std::nullopt;
+        std::optional<std::string> newKey = tag->KeyOf(context, after, recno);
+        if (oldKey == newKey)
+            continue;
+        if (oldKey)
+            tag->Erase(Entry{*oldKey, recno});
+        if (newKey)
+            tag->Insert(Entry{*newKey, recno});
+    }
+}
+
+void IndexFile::RebuildAll(const storage::Table& table)
+{
+    for (const auto& tag : mTags)
+        tag->Rebuild(table);
+    Save(table);
+}
+
+void IndexFile::MarkChanged()
+{
+    if (mChanged)
+        return;
+    mChanged = true;
+    // One byte, outside the checksummed header: a writer that stops before
+    // its next save leaves the mark, and the next open rebuilds from the table.
+    storage::File file = storage::File::Open(mPath, true);
+    const char mark = 1;
+    file.WriteAt(kChangedByteOffset, &mark, 1);
+}
+
+void IndexFile::SaveIfChanged(const storage::Table& table)
+{
+    if (mChanged && !mRemoved)
+        Save(table);
+}
+
+void IndexFile::Save(const storage::Table& table)
+{
+    std::string image = WriteIndexImage(mPageSize, mTags, table.RecordCount());
+    std::string temporary = storage::TemporarySibling(mPath);
+    try {
+        storage::File file = storage::File::CreateNew(temporary);
+        file.WriteAt(0, image.data(), image.size());
+        file.Sync();
+        file.Close();
+        storage::RenameFile(temporary, mPath);
+    } catch (...) {
+        storage::RemoveFile(temporary);
+        throw;
+    }
+    mChanged = false;
+}
+
+} // namespace indexing

@@ -1,0 +1,89 @@
+// IndexFile: one index file (a compound file of named tags, or a file of a
+// single tag) and the process-wide registry that shares it between every
+// cursor of the process that has it open.
+//
+// Invariants:
+// - The file on disk is written whole (page format in engine/FORMAT.md) to
+//   a temporary sibling and renamed over the old one, so a failed save leaves
+//   the previous file intact. Between saves the changes live in memory; the
+//   first change after a save sets the file's "changed" byte, a single byte
+//   outside the checksummed header, and a save clears it.
+// - Opening checks everything: the header checksum (a bad header is the
+//   engine's "damaged index" error, since the tag definitions are gone), then
+//   every page of every tag. A tag whose pages fail is marked damaged and
+//   refuses use until AdsReindex rebuilds it. A file whose "changed" byte is
+//   set (its writer stopped before saving) or that describes another record
+//   count than the table's is stale, not damaged: its tags are rebuilt from
+//   the table at once. The table is always the truth; an index is derived.
+// - One IndexFile object per file name in the process: opens of the same
+//   file share it (Acquire), so a change through one cursor is seen by all.
+//   Its Mutex() guards the tags; a cursor takes it after its own lock.
+#pragma once
+
+#include "engine/index/index_tag.h"
+#include "engine/storage/table.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace indexing {
+
+constexpr uint32_t kDefaultPageSize = 1024;
+
+class IndexFile {
+public:
+    // The shared object of the file `utf8Path`, opened (checked, rebuilt when
+    // stale) on the first acquire. `create` makes a new empty file when none
+    // exists; without it a missing file is kErrFileNotFound.
+    static std::shared_ptr<IndexFile> Acquire(const std::string& utf8Path, const storage::Table& table,
+                                              bool create, uint32_t pageSize = 0);
+
+    ~IndexFile();
+    IndexFile(const IndexFile&) = delete;
+    IndexFile& operator=(const IndexFile&) = delete;
+
+    std::mutex& Mutex() { return mMutex; }
+    const std::string& Path() const { return mPath; }
+    uint32_t PageSize() const { return mPageSize; }
+    const std::vector<std::shared_ptr<Tag>>& Tags() const { return mTags; }
+    std::shared_ptr<Tag> FindTag(const std::string& name) const;
+
+    // Adds a tag built from the table's records and saves the file. A tag of
+    // the same name is replaced.
+    std::shared_ptr<Tag> AddTag(TagDefinition definition, const storage::Table& table);
+    // Removes the tag and saves; the file itself goes when its last tag does.
+    void RemoveTag(const std::shared_ptr<Tag>& tag, const storage::Table& table);
+
+    // The table's record `recno` changed from `before` (null: it is new) to
+    // `after`; every tag is brought up to date. Call after the table write.
+    void RecordChanged(const storage::Table& table, uint32_t recno, const uint8_t* before, const uint8_t* after);
+    // Raises AE_DUPLICATE_KEY when `after` would give record `recno` a key
+    // that another record holds in a candidate tag.
+    void CheckCandidates(const storage::Table& table, uint32_t recno, const uint8_t* after) const;
+
+    void RebuildAll(const storage::Table& table);
+    // Writes the file when it holds changes not yet saved.
+    void SaveIfChanged(const storage::Table& table);
+    void Save(const storage::Table& table);
+    bool IsRemoved() const { return mRemoved; }
+
+private:
+    IndexFile(std::string utf8Path, uint32_t pageSize);
+    void Load(const storage::Table& table);
+    void MarkChanged();
+
+    std::mutex mMutex;
+    std::string mPath;
+    uint32_t mPageSize;
+    std::vector<std::shared_ptr<Tag>> mTags;
+    bool mChanged = false;
+    bool mRemoved = false;
+};
+
+// The page size for `requested` (0: the default), checked.
+uint32_t CheckedPageSize(uint32_t requested);
+
+} // namespace indexing

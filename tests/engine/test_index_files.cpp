@@ -1,0 +1,121 @@
+// Index files as files: agreement with a sort over many random records, a
+// damaged file reported and rebuilt, and a writer killed mid-way.
+#include "tests/engine/test_index_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <random>
+
+using namespace apitest;
+using namespace indextest;
+
+namespace {
+
+TEST(IndexFiles, OrderAgreesWithASortOfRandomRecords)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "random", ADS_ADT, kFields);
+    ADSHANDLE byName = CreateIndex(table, "BYNAME", "NAME");
+    std::mt19937 random(20261210);
+    std::vector<std::pair<std::string, uint32_t>> expected;
+    for (uint32_t recno = 1; recno <= 10000; ++recno) {
+        std::string name;
+        for (size_t i = 1 + random() % 8; i > 0; --i)
+            name += char('a' + random() % 4); // short alphabet: many ties
+        AppendRow(table, name, double(int(random() % 20000) - 10000) / 100);
+        expected.emplace_back(name, recno);
+    }
+    ADSHANDLE byAmount = CreateIndex(table, "BYAMOUNT", "AMOUNT", ADS_DESCENDING);
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::pair<std::string, uint32_t>> seen;
+    UNSIGNED16 eof = 0;
+    for (AdsGotoTop(byName), AdsAtEOF(table, &eof); !eof; AdsSkip(byName, 1), AdsAtEOF(table, &eof))
+        seen.emplace_back(FieldText(table, "NAME"), RecordNumber(table));
+    EXPECT_EQ(seen, expected) << "names ascending, ties by record number";
+
+    double previous = 1e9;
+    size_t visited = 0;
+    bool descending = true;
+    for (AdsGotoTop(byAmount), AdsAtEOF(table, &eof); !eof; AdsSkip(byAmount, 1), AdsAtEOF(table, &eof), ++visited) {
+        double amount = std::stod(FieldText(table, "AMOUNT"));
+        descending = descending && amount <= previous;
+        previous = amount;
+    }
+    EXPECT_TRUE(descending);
+    EXPECT_EQ(visited, 10000u);
+    AdsCloseTable(table);
+}
+
+TEST(IndexFiles, DamagedPagesAreReportedAndRebuilt)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "items", ADS_CDX, kFields);
+    for (const char* name : {"c", "a", "b"})
+        AppendRow(table, name, 1);
+    CreateIndex(table, "NAMES", "NAME");
+    AdsCloseTable(table);
+    {
+        // Spoil a byte of the first tree page (after the header page).
+        std::fstream file(connection.File("items.cdx"), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(1024 + 12);
+        file.put('\x7F');
+    }
+    table = OpenTable(connection.Handle(), "items", ADS_CDX);
+    ADSHANDLE order = 0;
+    ASSERT_ADS_OK(AdsGetIndexHandle(table, "NAMES", &order));
+    ExpectFailure(AdsGotoTop(order), AE_INDEX_DAMAGED, "damaged");
+    ASSERT_ADS_OK(AdsReindex(table));
+    EXPECT_EQ(Walk(table, order), (std::vector<std::string>{"a", "b", "c"}));
+    AdsCloseTable(table);
+
+    // A header that is not an index header refuses the table's open.
+    std::ofstream(connection.File("items.cdx"), std::ios::binary) << "not an index";
+    ADSHANDLE refused = 0;
+    ExpectFailure(AdsOpenTable(connection.Handle(), "items", nullptr, ADS_CDX, ADS_ANSI, ADS_PROPRIETARY_LOCKING,
+                               ADS_CHECKRIGHTS, 0, &refused),
+                  AE_INDEX_DAMAGED, "items.cdx");
+}
+
+TEST(IndexFiles, AWriterKilledMidWayLeavesTheTableWholeAndTheIndexIsRebuilt)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "log", ADS_ADT, kFields);
+    CreateIndex(table, "NAMES", "NAME");
+    AdsCloseTable(table);
+    std::string folder = connection.Folder();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ADSHANDLE c = 0, t = 0;
+        AdsConnect(folder.c_str(), &c);
+        AdsOpenTable(c, "log", nullptr, ADS_ADT, ADS_ANSI, ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, &t);
+        for (int i = 0;; ++i) {
+            std::string name = "n" + std::to_string(100000 - i);
+            AdsAppendRecord(t);
+            AdsSetField(t, "NAME", name.c_str(), UNSIGNED32(name.size()));
+            AdsWriteRecord(t);
+        }
+    }
+    usleep(300000);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+
+    table = OpenTable(connection.Handle(), "log", ADS_ADT);
+    UNSIGNED32 count = 0;
+    ASSERT_ADS_OK(AdsGetRecordCount(table, ADS_IGNOREFILTERS, &count));
+    ASSERT_GT(count, 0u) << "the child wrote something before it was killed";
+    ADSHANDLE order = 0;
+    ASSERT_ADS_OK(AdsGetIndexHandle(table, "NAMES", &order));
+    std::vector<std::string> names = Walk(table, order);
+    // Every record is in the order, sorted; the last one may be blank if the
+    // kill came between its append and its write.
+    EXPECT_EQ(names.size(), count);
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    AdsCloseTable(table);
+}
+
+} // namespace

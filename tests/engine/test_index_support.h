@@ -1,0 +1,71 @@
+// Helpers of the index tests: a table of names and numbers on a folder
+// connection, and reading an order back as the list of names it visits.
+#pragma once
+
+#include "tests/engine/test_api_support.h"
+
+#include <string>
+#include <vector>
+
+namespace indextest {
+
+using apitest::FieldText;
+using apitest::LastError;
+
+constexpr const char* kFields = "NAME,Char,10;AMOUNT,Numeric,10,2;";
+
+inline void AppendRow(ADSHANDLE table, const std::string& name, double amount)
+{
+    ASSERT_ADS_OK(AdsAppendRecord(table));
+    ASSERT_ADS_OK(AdsSetField(table, "NAME", name.c_str(), UNSIGNED32(name.size())));
+    ASSERT_ADS_OK(AdsSetDouble(table, "AMOUNT", amount));
+    ASSERT_ADS_OK(AdsWriteRecord(table));
+}
+
+inline void SetName(ADSHANDLE table, const std::string& name)
+{
+    ASSERT_ADS_OK(AdsSetField(table, "NAME", name.c_str(), UNSIGNED32(name.size())));
+    ASSERT_ADS_OK(AdsWriteRecord(table));
+}
+
+// Names in the order of `order` from top to bottom (and checked against the
+// walk from bottom to top).
+inline std::vector<std::string> Walk(ADSHANDLE table, ADSHANDLE order)
+{
+    std::vector<std::string> forward, backward;
+    UNSIGNED16 eof = 0, bof = 0;
+    EXPECT_ADS_OK(AdsGotoTop(order));
+    for (AdsAtEOF(table, &eof); !eof; AdsAtEOF(table, &eof)) {
+        forward.push_back(FieldText(table, "NAME"));
+        EXPECT_ADS_OK(AdsSkip(order, 1));
+    }
+    EXPECT_ADS_OK(AdsGotoBottom(order));
+    for (AdsAtBOF(table, &bof); !bof; AdsAtBOF(table, &bof)) {
+        backward.insert(backward.begin(), FieldText(table, "NAME"));
+        EXPECT_ADS_OK(AdsSkip(order, -1));
+    }
+    EXPECT_EQ(forward, backward) << "the order reads the same both ways";
+    return forward;
+}
+
+inline ADSHANDLE CreateIndex(ADSHANDLE table, const char* tag, const char* expression, UNSIGNED32 options = 0,
+                             const char* condition = "")
+{
+    ADSHANDLE index = 0;
+    UNSIGNED32 result = AdsCreateIndex90(table, "", tag, expression, condition, "", options | ADS_COMPOUND, 0, "",
+                                         &index);
+    EXPECT_EQ(result, AE_SUCCESS) << expression << ": " << LastError().text;
+    return index;
+}
+
+inline const char* TypeName(UNSIGNED16 type)
+{
+    switch (type) {
+    case ADS_NTX: return "NTX";
+    case ADS_CDX: return "CDX";
+    case ADS_ADT: return "ADT";
+    default: return "VFP";
+    }
+}
+
+} // namespace indextest
