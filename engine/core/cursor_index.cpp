@@ -53,7 +53,9 @@ void Cursor::DropOrders(const indexing::IndexFile* file, const indexing::Tag* ta
 
 std::vector<std::shared_ptr<indexing::IndexFile>> Cursor::IndexFiles() const
 {
-    std::vector<std::shared_ptr<indexing::IndexFile>> files;
+    if (!mTable)
+        return {};
+    std::vector<std::shared_ptr<indexing::IndexFile>> files = indexing::IndexFile::OpenFor(mTable->FileName());
     for (const auto& order : mOrders)
         if (std::find(files.begin(), files.end(), order->SharedFile()) == files.end())
             files.push_back(order->SharedFile());
@@ -85,9 +87,9 @@ void Cursor::RebuildIndexes()
 
 void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::function<void()>& change)
 {
-    if (mOrders.empty())
-        return change();
     FileLocks locks(IndexFiles());
+    if (locks.Files().empty())
+        return change();
     std::vector<uint8_t> before = mTable->ReadRecord(recno);
     if (candidate)
         for (const auto& file : locks.Files())
@@ -101,9 +103,9 @@ void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::
 
 uint32_t Cursor::AppendIndexed(const uint8_t* image)
 {
-    if (mOrders.empty())
-        return mTable->AppendRecord(image);
     FileLocks locks(IndexFiles());
+    if (locks.Files().empty())
+        return mTable->AppendRecord(image);
     uint32_t recno = mTable->AppendRecord(image);
     std::vector<uint8_t> after = mTable->ReadRecord(recno);
     for (const auto& file : locks.Files())

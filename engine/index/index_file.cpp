@@ -64,8 +64,27 @@ uint32_t CheckedPageSize(uint32_t requested)
     return requested;
 }
 
-IndexFile::IndexFile(std::string utf8Path, uint32_t pageSize) : mPath(std::move(utf8Path)), mPageSize(pageSize)
+IndexFile::IndexFile(std::string utf8Path, std::string tableFile, uint32_t pageSize)
+    : mPath(std::move(utf8Path)), mTableFile(std::move(tableFile)), mPageSize(pageSize)
 {
+}
+
+std::vector<std::shared_ptr<IndexFile>> IndexFile::OpenFor(const std::string& tableFile)
+{
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    std::vector<std::shared_ptr<IndexFile>> files;
+    for (auto it = registry.files.begin(); it != registry.files.end();) {
+        std::shared_ptr<IndexFile> file = it->second.lock();
+        if (!file) {
+            it = registry.files.erase(it);
+            continue;
+        }
+        if (file->mTableFile == tableFile && !file->mRemoved)
+            files.push_back(std::move(file));
+        ++it;
+    }
+    return files;
 }
 
 IndexFile::~IndexFile() = default;
@@ -78,7 +97,7 @@ std::shared_ptr<IndexFile> IndexFile::Acquire(const std::string& utf8Path, const
     std::shared_ptr<IndexFile> file = registry.files[utf8Path].lock();
     if (file && !file->mRemoved)
         return file;
-    file.reset(new IndexFile(utf8Path, CheckedPageSize(pageSize)));
+    file.reset(new IndexFile(utf8Path, table.FileName(), CheckedPageSize(pageSize)));
     if (storage::FileExists(utf8Path))
         file->Load(table);
     else if (!create)

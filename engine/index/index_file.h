@@ -16,7 +16,9 @@
 //   count than the table's is stale, not damaged: its tags are rebuilt from
 //   the table at once. The table is always the truth; an index is derived.
 // - One IndexFile object per file name in the process: opens of the same
-//   file share it (Acquire), so a change through one cursor is seen by all.
+//   file share it (Acquire), so a change through one cursor is seen by all,
+//   and every cursor of the table keeps every such file up to date
+//   (OpenFor), even one another cursor opened or created after it.
 //   Its Mutex() guards the tags; a cursor takes it after its own lock.
 #pragma once
 
@@ -40,6 +42,11 @@ public:
     // exists; without it a missing file is kErrFileNotFound.
     static std::shared_ptr<IndexFile> Acquire(const std::string& utf8Path, const storage::Table& table,
                                               bool create, uint32_t pageSize = 0);
+
+    // Every index file of the table `tableFile` (its UTF-8 name) that is
+    // open in this process, whoever opened it: a change through any cursor
+    // of the table must reach them all.
+    static std::vector<std::shared_ptr<IndexFile>> OpenFor(const std::string& tableFile);
 
     ~IndexFile();
     IndexFile(const IndexFile&) = delete;
@@ -71,12 +78,13 @@ public:
     bool IsRemoved() const { return mRemoved; }
 
 private:
-    IndexFile(std::string utf8Path, uint32_t pageSize);
+    IndexFile(std::string utf8Path, std::string tableFile, uint32_t pageSize);
     void Load(const storage::Table& table);
     void MarkChanged();
 
     std::mutex mMutex;
     std::string mPath;
+    std::string mTableFile;
     uint32_t mPageSize;
     std::vector<std::shared_ptr<Tag>> mTags;
     bool mChanged = false;

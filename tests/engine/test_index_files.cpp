@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -15,10 +16,12 @@ using namespace indextest;
 
 namespace {
 
-TEST(IndexFiles, OrderAgreesWithASortOfRandomRecords)
+class RandomRecords : public ::testing::TestWithParam<UNSIGNED16> {};
+
+TEST_P(RandomRecords, OrderAgreesWithASort)
 {
     FolderConnection connection;
-    ADSHANDLE table = CreateTable(connection.Handle(), "random", ADS_ADT, kFields);
+    ADSHANDLE table = CreateTable(connection.Handle(), "random", GetParam(), kFields);
     ADSHANDLE byName = CreateIndex(table, "BYNAME", "NAME");
     std::mt19937 random(20261210);
     std::vector<std::pair<std::string, uint32_t>> expected;
@@ -49,6 +52,9 @@ TEST(IndexFiles, OrderAgreesWithASortOfRandomRecords)
     EXPECT_EQ(visited, 10000u);
     AdsCloseTable(table);
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryTableType, RandomRecords, ::testing::Values(ADS_NTX, ADS_CDX, ADS_ADT, ADS_VFP),
+                         [](const auto& info) { return std::string(TypeName(info.param)); });
 
 TEST(IndexFiles, DamagedPagesAreReportedAndRebuilt)
 {
@@ -87,6 +93,8 @@ TEST(IndexFiles, AWriterKilledMidWayLeavesTheTableWholeAndTheIndexIsRebuilt)
     CreateIndex(table, "NAMES", "NAME");
     AdsCloseTable(table);
     std::string folder = connection.Folder();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -98,10 +106,16 @@ TEST(IndexFiles, AWriterKilledMidWayLeavesTheTableWholeAndTheIndexIsRebuilt)
             AdsAppendRecord(t);
             AdsSetField(t, "NAME", name.c_str(), UNSIGNED32(name.size()));
             AdsWriteRecord(t);
+            if (i == 50) // well under way: the parent may kill now
+                (void)!write(ready[1], "x", 1);
         }
     }
-    usleep(300000);
+    char signal = 0;
+    ASSERT_EQ(read(ready[0], &signal, 1), 1);
+    usleep(20000);
     kill(child, SIGKILL);
+    close(ready[0]);
+    close(ready[1]);
     waitpid(child, nullptr, 0);
 
     table = OpenTable(connection.Handle(), "log", ADS_ADT);
@@ -116,6 +130,70 @@ TEST(IndexFiles, AWriterKilledMidWayLeavesTheTableWholeAndTheIndexIsRebuilt)
     EXPECT_EQ(names.size(), count);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
     AdsCloseTable(table);
+}
+
+} // namespace
+
+namespace {
+
+TEST(IndexFiles, FilesOpenCloseAndGoByName)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "parts", ADS_NTX, kFields);
+    for (const char* name : {"b", "c", "a"})
+        AppendRow(table, name, 1);
+    // The single-file form: the name is the file, with no tag.
+    ADSHANDLE byName = 0;
+    ASSERT_ADS_OK(AdsCreateIndex90(table, "BYNAME", "", "NAME", "", "", 0, 0, "", &byName));
+    struct Name {
+        UNSIGNED16 option;
+        std::string expected;
+    };
+    for (const Name& n : {Name{ADS_BASENAME, "BYNAME"}, Name{ADS_BASENAMEANDEXT, "BYNAME.ntx"},
+                          Name{ADS_FULLPATHNAME, connection.File("BYNAME.ntx")}}) {
+        char text[260];
+        UNSIGNED16 length = sizeof text;
+        ASSERT_ADS_OK(AdsGetIndexFilename(byName, n.option, text, &length));
+        EXPECT_EQ(std::string(text, length), n.expected);
+    }
+    ASSERT_ADS_OK(AdsCloseIndex(byName));
+    UNSIGNED16 count = 9;
+    ASSERT_ADS_OK(AdsGetNumIndexes(table, &count));
+    EXPECT_EQ(count, 0) << "a file outside the default one opens only on request";
+    ExpectFailure(AdsGotoTop(byName), AE_INVALID_HANDLE, "");
+
+    ADSHANDLE handles[4] = {};
+    UNSIGNED16 capacity = 4;
+    ASSERT_ADS_OK(AdsOpenIndex(table, "byname", handles, &capacity));
+    ASSERT_EQ(capacity, 1);
+    EXPECT_EQ(Walk(table, handles[0]), (std::vector<std::string>{"a", "b", "c"}));
+    capacity = 4;
+    ExpectFailure(AdsOpenIndex(table, "nosuch", handles, &capacity), AE_FILE_NOT_FOUND, "nosuch");
+    ASSERT_ADS_OK(AdsDeleteIndex(handles[0]));
+    EXPECT_FALSE(std::filesystem::exists(connection.File("BYNAME.ntx"))) << "its last tag took the file with it";
+    AdsCloseTable(table);
+}
+
+TEST(IndexFiles, EveryCursorOfATableKeepsItsIndexes)
+{
+    FolderConnection connection;
+    ADSHANDLE first = CreateTable(connection.Handle(), "shared", ADS_CDX, kFields);
+    AppendRow(first, "m", 1);
+    AdsCloseTable(first);
+    first = OpenTable(connection.Handle(), "shared", ADS_CDX);
+    ADSHANDLE second = OpenTable(connection.Handle(), "shared", ADS_CDX);
+    // Made after the second cursor opened, which so has no handle for it.
+    ADSHANDLE order = CreateIndex(first, "NAMES", "NAME");
+    AppendRow(second, "a", 2);
+    AppendRow(second, "z", 3);
+    EXPECT_EQ(Walk(first, order), (std::vector<std::string>{"a", "m", "z"}));
+    AdsCloseTable(second);
+    AdsCloseTable(first);
+    ADSHANDLE again = OpenTable(connection.Handle(), "shared", ADS_CDX);
+    ADSHANDLE reopened = 0;
+    ASSERT_ADS_OK(AdsGetIndexHandle(again, "names", &reopened));
+    EXPECT_EQ(Walk(again, reopened), (std::vector<std::string>{"a", "m", "z"}));
+    AdsCloseTable(again);
 }
 
 } // namespace
