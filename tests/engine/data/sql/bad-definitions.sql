@@ -1,0 +1,2 @@
+CREATE UNIQUE TABLE t (a Integer);
+CREATE INDEX i ON t ();

@@ -1,0 +1,1 @@
+DECLARE @a String -- comment without end

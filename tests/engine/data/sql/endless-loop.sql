@@ -1,0 +1,3 @@
+DECLARE @i Integer;
+@i = 0;
+WHILE TRUE DO @i = @i + 1; END WHILE;
