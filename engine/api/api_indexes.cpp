@@ -402,7 +402,7 @@ void CopyKeyOut(const std::string& key, UNSIGNED8* buffer, UNSIGNED16* length, c
 UNSIGNED32 AdsInitRawKey(ADSHANDLE hIndex)
 {
     return WithOrder("AdsInitRawKey", hIndex,
-                     [&](Cursor& cursor, IndexOrder& order) { order.InitKey(cursor.Layout().BlankRecord()); });
+                     [&](Cursor& cursor, IndexOrder& order) { order.InitKey(cursor.Layout()); });
 }
 
 UNSIGNED32 AdsBuildRawKey(ADSHANDLE hIndex, UNSIGNED8* pucKey, UNSIGNED16* pusKeyLen)

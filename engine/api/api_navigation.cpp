@@ -1,6 +1,7 @@
 #include "engine/api/api_cursor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 using namespace engine;
@@ -174,8 +175,9 @@ UNSIGNED32 AdsGetRelKeyPos(ADSHANDLE hIndex, DOUBLE* pdPos)
         if (count == 0)
             throw EngineError(AE_NOT_FOUND, std::string(function) + ": " + c.TableName() + " has no keys");
         uint32_t position = ordered ? c.KeyPosition(true, true) : c.VisiblePosition();
-        // The first key is at 0 and the last at 1.
-        out = count == 1 ? 0.0 : double(position - 1) / double(count - 1);
+        // Key k of n stands at k / n, so that a caller's count × position
+        // gives k back, and AdsSetRelKeyPos(k / n) returns to key k.
+        out = double(position) / double(count);
     });
 }
 
@@ -187,7 +189,8 @@ UNSIGNED32 AdsSetRelKeyPos(ADSHANDLE hIndex, DOUBLE dPos)
         uint32_t count = c.CallOrder() ? c.CountKeys(true, true) : c.CountRecords(true);
         if (count == 0)
             return c.GotoTop();
-        uint32_t position = uint32_t(dPos * double(count - 1) + 0.5) + 1;
+        // The inverse of AdsGetRelKeyPos: k / n goes to key k; 0 to the first.
+        uint32_t position = std::clamp<uint32_t>(uint32_t(std::ceil(dPos * double(count) - 1e-9)), 1, count);
         if (c.CallOrder())
             return c.GotoKeyPosition(position);
         c.GotoTop();

@@ -241,7 +241,7 @@ uint8_t* Cursor::EditImage(const char* function)
     // Field setters called through an index handle build that index's key.
     if (mCallOrder) {
         if (mCallOrder->KeyImage().empty())
-            mCallOrder->InitKey(Layout().BlankRecord());
+            mCallOrder->InitKey(Layout());
         return mCallOrder->KeyImage().data();
     }
     RequireRecord(function);

@@ -56,9 +56,12 @@ std::string IndexOrder::HighestKey() const
     return key;
 }
 
-void IndexOrder::InitKey(const std::vector<uint8_t>& blankImage)
+void IndexOrder::InitKey(const storage::RecordLayout& layout)
 {
-    mKeyImage = blankImage;
+    mKeyImage = layout.BlankRecord();
+    for (size_t i = 0; i < layout.Fields().size(); ++i)
+        if (layout.Field(i).nullBit >= 0)
+            layout.SetNullFlag(i, mKeyImage.data(), false);
     mLastSegment = -1;
     mLastSegmentCharacters = 0;
 }

@@ -10,8 +10,8 @@
 // - Scopes are raw keys, possibly partial: a key is in scope when its first
 //   bytes (as many as the scope has) are not below the top scope nor above
 //   the bottom one.
-// - The key builder holds a record image of the table, blank at
-//   AdsInitRawKey; segment values are written into it by field name, and the
+// - The key builder holds a record image of the table, blank (empty, not
+//   NULL) at AdsInitRawKey; segment values are written into it by field name, and the
 //   key is the tag's key of that image. Segments count as given from the
 //   first up to the last one set; a partial key ends there (for a character
 //   segment, after the characters given).
@@ -57,7 +57,9 @@ public:
     std::string HighestKey() const;
 
     // The key builder.
-    void InitKey(const std::vector<uint8_t>& blankImage);
+    // Starts a key from a blank record whose fields are empty but not NULL,
+    // so that segments not given do not make a whole expression NULL.
+    void InitKey(const storage::RecordLayout& layout);
     std::vector<uint8_t>& KeyImage() { return mKeyImage; }
     // Notes that the segment made of column `field` got the value now in
     // the key image (its characters up to the trailing blanks count for a
