@@ -145,8 +145,13 @@ std::shared_ptr<Tag> IndexFile::AddTag(TagDefinition definition, const storage::
         *same = tag;
     else
         tags.push_back(tag);
-    // Save the new list first: when that fails, the file and the tags in
-    // memory stay as they were.
+    SaveTags(std::move(tags), table);
+    return tag;
+}
+
+void IndexFile::SaveTags(std::vector<std::shared_ptr<Tag>> tags, const storage::Table& table)
+{
+    // When the save fails, the file and the tags in memory stay as they were.
     std::swap(mTags, tags);
     try {
         Save(table);
@@ -154,7 +159,6 @@ std::shared_ptr<Tag> IndexFile::AddTag(TagDefinition definition, const storage::
         std::swap(mTags, tags);
         throw;
     }
-    return tag;
 }
 
 void IndexFile::RemoveTag(const std::shared_ptr<Tag>& tag, const storage::Table& table)
@@ -167,13 +171,7 @@ void IndexFile::RemoveTag(const std::shared_ptr<Tag>& tag, const storage::Table&
         mRemoved = true;
         return;
     }
-    std::swap(mTags, tags);
-    try {
-        Save(table);
-    } catch (...) {
-        std::swap(mTags, tags);
-        throw;
-    }
+    SaveTags(std::move(tags), table);
 }
 
 void IndexFile::CheckCandidates(const storage::Table& table, uint32_t recno, const uint8_t* after) const

@@ -81,6 +81,8 @@ private:
     IndexFile(std::string utf8Path, std::string tableFile, uint32_t pageSize);
     void Load(const storage::Table& table);
     void MarkChanged();
+    // Makes `tags` the file's tags and saves them.
+    void SaveTags(std::vector<std::shared_ptr<Tag>> tags, const storage::Table& table);
 
     std::mutex mMutex;
     std::string mPath;
