@@ -3,6 +3,8 @@
 #include "engine/sql/evaluator.h"
 #include "engine/sql/sql_error.h"
 
+#include <vector>
+
 namespace sql {
 namespace {
 
@@ -71,8 +73,7 @@ private:
             }
             break;
         case StatementKind::Execute:
-            if (auto rows = Call(s, s.procedure))
-                mOutcome.result = std::move(rows);
+            Yield(Call(s, s.procedure), false);
             break;
         case StatementKind::Definition:
             mExecutor.RunDefinition(s.definition);
@@ -149,15 +150,27 @@ private:
         cursor.open = true;
         cursor.row = 0;
         cursor.rows = rows;
-        if (rows)
-            mOutcome.result = std::move(rows);
+        Yield(std::move(rows), true);
+    }
+
+    // The result is the newest yielded rows not closed since. Only a
+    // cursor's rows can be closed, so rows yielded before a statement's own
+    // rows can never be the result again and are dropped.
+    void Yield(std::shared_ptr<ResultSet> rows, bool closable)
+    {
+        if (!rows)
+            return;
+        if (!closable)
+            mYielded.clear();
+        mYielded.push_back(rows);
+        mOutcome.result = std::move(rows);
     }
 
     void Close(const Statement& s)
     {
         CursorState& cursor = OpenCursor(s, "CLOSE");
-        if (cursor.rows && cursor.rows == mOutcome.result)
-            mOutcome.result.reset();
+        std::erase(mYielded, cursor.rows);
+        mOutcome.result = mYielded.empty() ? nullptr : mYielded.back();
         cursor.open = false;
         cursor.rows.reset();
     }
@@ -188,8 +201,8 @@ private:
         DataOutcome outcome = mExecutor.RunData(data, values);
         if (outcome.rowsAffected >= 0)
             mOutcome.rowsAffected = outcome.rowsAffected;
-        if (outcome.rows && s.kind == StatementKind::Data)
-            mOutcome.result = outcome.rows;
+        if (s.kind == StatementKind::Data)
+            Yield(outcome.rows, false);
         return outcome.rows;
     }
 
@@ -199,6 +212,7 @@ private:
     const ExecutionHooks& mHooks;
     std::vector<Value> mVariables;
     std::vector<CursorState> mCursors;
+    std::vector<std::shared_ptr<ResultSet>> mYielded;
     ExecutionOutcome mOutcome;
 };
 

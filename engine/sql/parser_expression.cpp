@@ -1,5 +1,5 @@
 // Script expressions, from the loosest binding to the tightest:
-// OR; AND; NOT; comparisons and IS [NOT] NULL; + - ||; * / %; unary - +;
+// OR; AND; NOT; comparisons and IS [NOT] NULL; ||; + -; * / %; unary - +;
 // literals, names, parameters, function calls and parentheses.
 #include "engine/sql/functions.h"
 #include "engine/sql/parser_internal.h"
@@ -86,11 +86,11 @@ Expr Parser::ParseNot()
 
 Expr Parser::ParseComparison()
 {
-    Expr left = ParseAdditive();
+    Expr left = ParseConcatenation();
     for (;;) {
         if (IsComparison(Peek())) {
             std::string op = Next().text;
-            left = Binary(op == "!=" ? "<>" : op, std::move(left), ParseAdditive());
+            left = Binary(op == "!=" ? "<>" : op, std::move(left), ParseConcatenation());
         } else if (AcceptWord("IS")) {
             Expr test = MakeExpr(ExprKind::IsNull, left.offset);
             test.negated = AcceptWord("NOT");
@@ -103,10 +103,19 @@ Expr Parser::ParseComparison()
     }
 }
 
+// || binds looser than + and -, so 'x' || 1 + 1 is 'x2'.
+Expr Parser::ParseConcatenation()
+{
+    Expr left = ParseAdditive();
+    while (AcceptSymbol("||"))
+        left = Binary("||", std::move(left), ParseAdditive());
+    return left;
+}
+
 Expr Parser::ParseAdditive()
 {
     Expr left = ParseMultiplicative();
-    while (Peek().IsSymbol("+") || Peek().IsSymbol("-") || Peek().IsSymbol("||")) {
+    while (Peek().IsSymbol("+") || Peek().IsSymbol("-")) {
         std::string op = Next().text;
         left = Binary(op, std::move(left), ParseMultiplicative());
     }

@@ -60,6 +60,7 @@ private:
     Expr ParseAnd();
     Expr ParseNot();
     Expr ParseComparison();
+    Expr ParseConcatenation();
     Expr ParseAdditive();
     Expr ParseMultiplicative();
     Expr ParseUnary();

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <limits>
 
 namespace sql {
@@ -190,14 +191,24 @@ std::string TimeText(int32_t ms)
     return text;
 }
 
+// The fewest significant digits that read back as the same double, in
+// plain notation unless the number is very large or very small.
 std::string DoubleText(double d)
 {
-    char buffer[40];
-    for (int digits = 1; digits <= 17; ++digits) {
+    char buffer[400];
+    int digits = 1;
+    for (; digits < 17; ++digits) {
         std::snprintf(buffer, sizeof buffer, "%.*g", digits, d);
         if (std::strtod(buffer, nullptr) == d)
             break;
     }
+    double magnitude = std::fabs(d);
+    if (d == 0 || magnitude < 1e-6 || magnitude >= 1e15) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, d);
+        return buffer;
+    }
+    int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, digits - 1 - exponent), d);
     return buffer;
 }
 

@@ -22,7 +22,8 @@ struct Call {
 
 // Procedures that record their calls: sp_RestoreFreeTables and
 // sp_RestoreDatabase (4 arguments, one result row), sp_Nothing (no
-// arguments, no cursor), sp_Rows(n) (n rows of one Integer column).
+// arguments, no cursor), sp_Rows(n) (n rows of one Integer column),
+// sp_Echo(x) (records x, no cursor).
 class RecordingProcedures {
 public:
     RecordingProcedures()
@@ -31,6 +32,10 @@ public:
         RegisterRecorder("sp_RestoreDatabase", 4);
         mRegistry.Register({"sp_Nothing", 0, {}, [this](const std::vector<sql::Value>& args) {
                                 calls.push_back({"sp_Nothing", args});
+                                return std::vector<std::vector<sql::Value>>{};
+                            }});
+        mRegistry.Register({"sp_Echo", 1, {}, [this](const std::vector<sql::Value>& args) {
+                                calls.push_back({"sp_Echo", args});
                                 return std::vector<std::vector<sql::Value>>{};
                             }});
         mRegistry.Register({"sp_Rows", 1, {{"N", sql::DataType::Integer}}, [this](const std::vector<sql::Value>& args) {
