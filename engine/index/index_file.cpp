@@ -102,6 +102,8 @@ std::shared_ptr<IndexFile> IndexFile::Acquire(const std::string& utf8Path, const
         file->Load(table);
     else if (!create)
         throw engine::EngineError(AE_FILE_NOT_FOUND, "The index file " + utf8Path + " does not exist.");
+    else
+        file->mCovered = table.RecordCount();
     registry.files[utf8Path] = file;
     return file;
 }
@@ -112,6 +114,7 @@ void IndexFile::Load(const storage::Table& table)
     IndexHeader header = ReadIndexHeader(image, mPath);
     mPageSize = header.pageSize;
     bool stale = header.changed || header.recordCount != table.RecordCount();
+    mCovered = table.RecordCount();
     for (const StoredTag& stored : header.tags) {
         auto tag = std::make_shared<Tag>(stored.definition, table);
         if (stale)
@@ -195,6 +198,8 @@ void IndexFile::RecordChanged(const storage::Table& table, uint32_t recno, const
 {
     if (mTags.empty())
         return;
+    if (!before && recno == mCovered + 1)
+        mCovered = recno;
     expr::TableContext context(table);
     MarkChanged();
     for (const auto& tag : mTags) {
@@ -215,6 +220,7 @@ void IndexFile::RebuildAll(const storage::Table& table)
 {
     for (const auto& tag : mTags)
         tag->Rebuild(table);
+    mCovered = table.RecordCount();
     Save(table);
 }
 
@@ -238,7 +244,7 @@ void IndexFile::SaveIfChanged(const storage::Table& table)
 
 void IndexFile::Save(const storage::Table& table)
 {
-    std::string image = WriteIndexImage(mPageSize, mTags, table.RecordCount());
+    std::string image = WriteIndexImage(mPageSize, mTags, std::min(mCovered, table.RecordCount()));
     std::string temporary = storage::TemporarySibling(mPath);
     try {
         storage::File file = storage::File::CreateNew(temporary);

@@ -91,6 +91,11 @@ private:
     std::vector<std::shared_ptr<Tag>> mTags;
     bool mChanged = false;
     bool mRemoved = false;
+    // Records 1..mCovered are known to the tags: set when they are built,
+    // advanced by appends made here. An append by another process leaves a
+    // gap, and the saved file then covers fewer records than the table has,
+    // so its next open rebuilds it instead of trusting it.
+    uint32_t mCovered = 0;
 };
 
 // The page size for `requested` (0: the default), checked.

@@ -197,3 +197,38 @@ TEST(IndexFiles, EveryCursorOfATableKeepsItsIndexes)
 }
 
 } // namespace
+
+namespace {
+
+TEST(IndexFiles, AppendsOfAnotherProcessAreNotLostFromTheIndex)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "shared", ADS_CDX, kFields);
+    AppendRow(table, "m", 1);
+    ADSHANDLE order = CreateIndex(table, "NAMES", "NAME");
+    AdsCloseTable(table); // created exclusively: open it for sharing
+    table = OpenTable(connection.Handle(), "shared", ADS_CDX);
+    std::string folder = connection.Folder();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ADSHANDLE c = 0, t = 0;
+        AdsConnect(folder.c_str(), &c);
+        AdsOpenTable(c, "shared", nullptr, ADS_CDX, ADS_ANSI, ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, &t);
+        bool written = AdsAppendRecord(t) == AE_SUCCESS && AdsSetField(t, "NAME", "a", 1) == AE_SUCCESS
+            && AdsWriteRecord(t) == AE_SUCCESS && AdsCloseTable(t) == AE_SUCCESS;
+        _exit(written ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other process appended its record";
+    AppendRow(table, "z", 3); // this process saves last, without the child's record
+    AdsCloseTable(table);
+
+    table = OpenTable(connection.Handle(), "shared", ADS_CDX);
+    ASSERT_ADS_OK(AdsGetIndexHandle(table, "NAMES", &order));
+    EXPECT_EQ(Walk(table, order), (std::vector<std::string>{"a", "m", "z"}));
+    AdsCloseTable(table);
+}
+
+} // namespace
