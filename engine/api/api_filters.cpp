@@ -35,6 +35,8 @@ std::string KeyArgument(Cursor& cursor, IndexOrder& order, const void* data, UNS
 {
     RequireArgument(data != nullptr || length == 0, function, "the key is null");
     std::string key;
+    codepage::CodePage page = cursor.Table().GetCharType() == storage::CharType::Oem ? codepage::CodePage::Oem850
+                                                                                      : codepage::CodePage::Ansi1252;
     if (kind == ADS_RAWKEY) {
         key.assign(static_cast<const char*>(data), length);
     } else if (kind == ADS_WSTRINGKEY || kind == ADS_STRINGKEY) {
@@ -42,8 +44,6 @@ std::string KeyArgument(Cursor& cursor, IndexOrder& order, const void* data, UNS
             RequireArgument(length % 2 == 0, function, "a UTF-16 key has an odd number of bytes");
             std::u16string units(length / 2, u'\0');
             std::memcpy(units.data(), data, length);
-            codepage::CodePage page = cursor.Table().GetCharType() == storage::CharType::Oem
-                ? codepage::CodePage::Oem850 : codepage::CodePage::Ansi1252;
             key = codepage::FromUtf16(page, units);
         } else {
             key.assign(static_cast<const char*>(data), length);
@@ -53,7 +53,7 @@ std::string KeyArgument(Cursor& cursor, IndexOrder& order, const void* data, UNS
             throw EngineError(AE_INVALID_KEY, std::string(function) + ": the index " + tag.Name()
                                                   + " does not begin with a character segment; give a raw key");
         if (tag.Codings()[0].caseInsensitive)
-            codepage::UpperCaseInPlace(codepage::CodePage::Ansi1252, key.data(), key.size());
+            codepage::UpperCaseInPlace(page, key.data(), key.size());
         if (tag.IsDescending())
             indexing::Complement(key);
     } else {

@@ -231,3 +231,25 @@ INSTANTIATE_TEST_SUITE_P(EveryTableType, IndexOrders, ::testing::Values(ADS_NTX,
                          [](const auto& info) { return std::string(TypeName(info.param)); });
 
 } // namespace
+
+namespace {
+
+TEST(IndexOrdersText, CaseInsensitiveColumnsOrderAndSeekWithoutRegardToCase)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "words", ADS_ADT, "NAME,CIChar,10;");
+    for (const char* name : {"cherry", "Banana", "apple", "BANANA", "Apricot"}) {
+        ASSERT_ADS_OK(AdsAppendRecord(table));
+        ASSERT_ADS_OK(AdsSetField(table, "NAME", name, UNSIGNED32(strlen(name))));
+        ASSERT_ADS_OK(AdsWriteRecord(table));
+    }
+    ADSHANDLE order = CreateIndex(table, "NAMES", "NAME");
+    EXPECT_EQ(Walk(table, order), (std::vector<std::string>{"apple", "Apricot", "Banana", "BANANA", "cherry"}));
+    std::u16string top = u"ban";
+    ASSERT_ADS_OK(AdsSetScope(order, ADS_TOP, top.data(), UNSIGNED16(top.size() * 2), ADS_WSTRINGKEY));
+    ASSERT_ADS_OK(AdsSetScope(order, ADS_BOTTOM, top.data(), UNSIGNED16(top.size() * 2), ADS_WSTRINGKEY));
+    EXPECT_EQ(Walk(table, order), (std::vector<std::string>{"Banana", "BANANA"}));
+    AdsCloseTable(table);
+}
+
+} // namespace
