@@ -1,4 +1,6 @@
 #include "engine/api/api_cursor.h"
+#include "engine/index/index_open.h"
+#include "engine/storage/file_io.h"
 #include "engine/core/open_table.h"
 #include "platform/codepage/codepage.h"
 
@@ -78,14 +80,19 @@ UNSIGNED32 AdsDeleteTable(ADSHANDLE hTable)
     return ApiCall(function, [&] {
         std::shared_ptr<Cursor> cursor = LookUp<Cursor>(hTable, function);
         std::string path;
+        std::string indexPath;
         storage::TableKind kind;
         {
             std::lock_guard<std::mutex> lock(cursor->Mutex());
             path = codepage::FromUtf8(codepage::CodePage::Ansi1252, cursor->Table().FileName());
+            indexPath = DefaultIndexPath(cursor->Table());
             kind = cursor->Table().Kind();
         }
         CloseCursor(hTable, function);
         storage::Table::Delete(path, kind);
+        // Its default index describes records that are gone; left behind, it
+        // would be opened with the next table of that name.
+        storage::RemoveFile(indexPath);
     });
 }
 

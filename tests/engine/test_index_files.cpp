@@ -193,7 +193,8 @@ TEST(IndexFiles, EveryCursorOfATableKeepsItsIndexes)
     ADSHANDLE reopened = 0;
     ASSERT_ADS_OK(AdsGetIndexHandle(again, "names", &reopened));
     EXPECT_EQ(Walk(again, reopened), (std::vector<std::string>{"a", "m", "z"}));
-    AdsCloseTable(again);
+    ASSERT_ADS_OK(AdsDeleteTable(again));
+    EXPECT_FALSE(std::filesystem::exists(connection.File("shared.cdx"))) << "the index goes with its table";
 }
 
 } // namespace
