@@ -1,6 +1,9 @@
 #include "engine/api/api_cursor.h"
 #include "engine/core/connection.h"
 #include "engine/core/statement.h"
+#include "engine/sql/parser.h"
+#include "engine/sql/sql_error.h"
+#include "engine/sql/text.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -22,6 +25,13 @@ UNSIGNED32 SetStatementOption(const char* function, ADSHANDLE hStatement, bool a
         std::lock_guard<std::mutex> lock(statement->Mutex());
         change(statement->Options());
     });
+}
+
+// The script text of a W function as 8-bit text in the system code page.
+std::string ScriptText(const char16_t* text, const char* function)
+{
+    RequireArgument(text != nullptr, function, "the SQL text is null");
+    return sql::AnsiFromUtf16(std::u16string_view(text), sql::kSyntax, "The SQL text");
 }
 
 std::string NotOneOf(unsigned value, const char* choices)
@@ -94,14 +104,28 @@ UNSIGNED32 AdsGetSQLStmtParams(char* pucSQL)
     return ApiCall(function, [&] { RequireArgument(pucSQL != nullptr, function, "the SQL text is null"); });
 }
 
-UNSIGNED32 AdsPrepareSQLW(ADSHANDLE /*hStatement*/, const char16_t* /*pwcSQL*/)
+UNSIGNED32 AdsPrepareSQLW(ADSHANDLE hStatement, const char16_t* pwcSQL)
 {
-    return NotYetSupported("AdsPrepareSQLW");
+    const char* function = "AdsPrepareSQLW";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
+        std::lock_guard<std::mutex> lock(statement->Mutex());
+        statement->Prepared().reset();
+        auto prepared = std::make_shared<PreparedScript>();
+        prepared->script = sql::ParseScript(ScriptText(pwcSQL, function));
+        prepared->parameters = sql::ParameterValues(prepared->script.parameters.size());
+        statement->Prepared() = std::move(prepared);
+    });
 }
 
-UNSIGNED32 AdsVerifySQLW(ADSHANDLE /*hStatement*/, const char16_t* /*pwcSQL*/)
+// Checks the text as a prepare would, without keeping it.
+UNSIGNED32 AdsVerifySQLW(ADSHANDLE hStatement, const char16_t* pwcSQL)
 {
-    return NotYetSupported("AdsVerifySQLW");
+    const char* function = "AdsVerifySQLW";
+    return ApiCall(function, [&] {
+        LookUp<Statement>(hStatement, function);
+        sql::ParseScript(ScriptText(pwcSQL, function));
+    });
 }
 
 UNSIGNED32 AdsExecuteSQL(ADSHANDLE /*hStatement*/, ADSHANDLE* /*phCursor*/)

@@ -1,13 +1,19 @@
 // An SQL statement object and the table options a caller sets on it before
 // preparing. It belongs to a connection and is closed with it.
 //
-// Invariant: every option holds a value its setter accepted; a refused value
-// leaves the option as it was.
+// Invariants: every option holds a value its setter accepted; a refused value
+// leaves the option as it was. The prepared script is the last text that
+// prepared without fault, with one parameter position per parameter of
+// that text; a prepare that fails leaves the statement unprepared, so a
+// later execution can never run an older text by mistake.
 #pragma once
 
 #include "engine/core/handles.h"
+#include "engine/sql/ast.h"
+#include "engine/sql/parameters.h"
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -25,6 +31,11 @@ struct StatementOptions {
     uint32_t timeout = 0;
 };
 
+struct PreparedScript {
+    sql::Script script;
+    sql::ParameterValues parameters;
+};
+
 class Statement : public HandleObject {
 public:
     static constexpr HandleKind kPrimaryKind = HandleKind::Statement;
@@ -37,11 +48,14 @@ public:
     std::mutex& Mutex() { return mMutex; }
     // Guarded by Mutex().
     StatementOptions& Options() { return mOptions; }
+    // Guarded by Mutex(); null while nothing is prepared.
+    std::shared_ptr<PreparedScript>& Prepared() { return mPrepared; }
 
 private:
     ADSHANDLE mConnection;
     std::mutex mMutex;
     StatementOptions mOptions;
+    std::shared_ptr<PreparedScript> mPrepared;
 };
 
 } // namespace engine

@@ -1,10 +1,9 @@
 #include "engine/sql/parameters.h"
 
 #include "engine/sql/sql_error.h"
-#include "platform/codepage/codepage.h"
+#include "engine/sql/text.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace sql {
 namespace {
@@ -49,25 +48,7 @@ void ParameterValues::SetString(uint32_t position, std::string_view text) { Set(
 void ParameterValues::SetStringW(uint32_t position, std::u16string_view text)
 {
     size_t index = Index(position);
-    std::string ansi;
-    ansi.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t ch = text[i];
-        bool pair = ch >= 0xD800 && ch < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
-        if (pair)
-            ch = 0x10000 + ((ch - 0xD800) << 10) + (text[++i] - 0xDC00);
-        unsigned char byte = 0;
-        if (!codepage::FromUnicode(codepage::CodePage::Ansi1252, ch, byte))
-            throw SqlError(kParameter, "Parameter " + std::to_string(position) + " holds the character U+" +
-                                           [&] {
-                                               char hex[16];
-                                               std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(ch));
-                                               return std::string(hex);
-                                           }() +
-                                           ", which the system code page cannot hold");
-        ansi += static_cast<char>(byte);
-    }
-    mValues[index] = Value::String(std::move(ansi));
+    mValues[index] = Value::String(AnsiFromUtf16(text, kParameter, "Parameter " + std::to_string(position)));
 }
 
 void ParameterValues::SetDouble(uint32_t position, double value)
