@@ -85,7 +85,7 @@ ADSHANDLE CreateIndex(Cursor& cursor, const IndexTarget& target, indexing::TagDe
 {
     std::shared_ptr<indexing::IndexFile> file =
         indexing::IndexFile::Acquire(target.path, cursor.Table(), true, pageSize);
-    std::lock_guard<std::mutex> lock(file->Mutex());
+    std::lock_guard<std::recursive_mutex> lock(file->Mutex());
     std::vector<std::shared_ptr<indexing::Tag>> before = file->Tags();
     std::shared_ptr<indexing::Tag> tag = file->AddTag(definition, cursor.Table());
     for (const auto& old : before) {
@@ -132,7 +132,7 @@ UNSIGNED32 AdsCloseIndex(ADSHANDLE hIndex)
     return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
         std::shared_ptr<indexing::IndexFile> file = order.SharedFile();
         {
-            std::lock_guard<std::mutex> lock(file->Mutex());
+            std::lock_guard<std::recursive_mutex> lock(file->Mutex());
             file->SaveIfChanged(cursor.Table());
         }
         cursor.DropOrders(file.get());
@@ -171,7 +171,7 @@ UNSIGNED32 AdsDeleteIndex(ADSHANDLE hIndex)
         std::shared_ptr<indexing::IndexFile> file = order.SharedFile();
         std::shared_ptr<indexing::Tag> tag = order.SharedTag();
         {
-            std::lock_guard<std::mutex> lock(file->Mutex());
+            std::lock_guard<std::recursive_mutex> lock(file->Mutex());
             file->RemoveTag(tag, cursor.Table());
         }
         cursor.DropOrders(file.get(), tag.get());

@@ -184,6 +184,7 @@ bool Cursor::IsCurrentVisible()
     RequireRecord("AdsIsRecordVisible");
     bool visible = ShowDeleted() || !storage::RecordLayout::IsDeleted(CurrentImage());
     if (visible && mCallOrder) {
+        auto lock = LockOrder("AdsIsRecordVisible");
         EntryIt it = CurrentInOrder();
         visible = it != OrderEnd() && it->recno == mRecno && OrderAccepts(it, {});
     }

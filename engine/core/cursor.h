@@ -182,6 +182,9 @@ private:
 
     // Ordered navigation (cursor_index.cpp).
     using EntryIt = indexing::EntrySet::const_iterator;
+    // Holds the order's file for an ordered operation, after checking the
+    // tag is sound and bringing it up to the table's last record.
+    std::unique_lock<std::recursive_mutex> LockOrder(const char* function) const;
     bool OrderAccepts(EntryIt it, OrderView view) const;
     EntryIt SeekForward(EntryIt it, OrderView view = {}) const;
     EntryIt SeekBackward(EntryIt it, OrderView view = {}) const;

@@ -26,7 +26,7 @@ public:
 
 private:
     std::vector<std::shared_ptr<indexing::IndexFile>> mFiles;
-    std::vector<std::unique_lock<std::mutex>> mLocks;
+    std::vector<std::unique_lock<std::recursive_mutex>> mLocks;
 };
 
 } // namespace
@@ -90,6 +90,8 @@ void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::
     FileLocks locks(IndexFiles());
     if (locks.Files().empty())
         return change();
+    for (const auto& file : locks.Files())
+        file->CatchUp(*mTable);
     std::vector<uint8_t> before = mTable->ReadRecord(recno);
     if (candidate)
         for (const auto& file : locks.Files())
@@ -106,6 +108,8 @@ uint32_t Cursor::AppendIndexed(const uint8_t* image)
     FileLocks locks(IndexFiles());
     if (locks.Files().empty())
         return mTable->AppendRecord(image);
+    for (const auto& file : locks.Files())
+        file->CatchUp(*mTable);
     uint32_t recno = mTable->AppendRecord(image);
     std::vector<uint8_t> after = mTable->ReadRecord(recno);
     for (const auto& file : locks.Files())
@@ -115,6 +119,14 @@ uint32_t Cursor::AppendIndexed(const uint8_t* image)
 
 // ---- Navigation by a tag ------------------------------------------------------
 
+std::unique_lock<std::recursive_mutex> Cursor::LockOrder(const char* function) const
+{
+    std::unique_lock<std::recursive_mutex> lock(mCallOrder->File().Mutex());
+    mCallOrder->Tag().RequireSound(function);
+    mCallOrder->File().CatchUp(*mTable);
+    return lock;
+}
+
 bool Cursor::OrderAccepts(EntryIt it, OrderView view) const
 {
     const indexing::Tag& tag = mCallOrder->Tag();
@@ -122,8 +134,6 @@ bool Cursor::OrderAccepts(EntryIt it, OrderView view) const
         return false;
     if (view.scopes && !mCallOrder->InScope(it->key))
         return false;
-    if (it->recno > mTable->RecordCount())
-        return false; // appended by another process after the index was read
     return !view.filters || IsVisible(it->recno);
 }
 
@@ -189,13 +199,13 @@ void Cursor::ArriveInOrder(EntryIt it)
 
 bool Cursor::AnyVisibleInOrder() const
 {
-    mCallOrder->Tag().RequireSound("navigating an index");
+    auto lock = LockOrder("navigating an index");
     return SeekForward(OrderLowest()) != OrderEnd();
 }
 
 bool Cursor::OrderedTop()
 {
-    mCallOrder->Tag().RequireSound("AdsGotoTop");
+    auto lock = LockOrder("AdsGotoTop");
     EntryIt it = SeekForward(OrderLowest());
     if (it == OrderEnd())
         return false;
@@ -205,7 +215,7 @@ bool Cursor::OrderedTop()
 
 bool Cursor::OrderedBottom()
 {
-    mCallOrder->Tag().RequireSound("AdsGotoBottom");
+    auto lock = LockOrder("AdsGotoBottom");
     EntryIt it = SeekBackward(OrderHighest());
     if (it == OrderEnd())
         return false;
@@ -215,7 +225,7 @@ bool Cursor::OrderedBottom()
 
 void Cursor::OrderedSkip(int32_t count)
 {
-    mCallOrder->Tag().RequireSound("AdsSkip");
+    auto lock = LockOrder("AdsSkip");
     const bool forward = count > 0;
     const Position end = forward ? Position::AfterLast : Position::BeforeFirst;
     EntryIt it;
@@ -238,8 +248,8 @@ void Cursor::OrderedSkip(int32_t count)
 bool Cursor::Seek(const std::string& key, bool soft)
 {
     StorePending();
+    auto lock = LockOrder("AdsSeek");
     indexing::Tag& tag = mCallOrder->Tag();
-    tag.RequireSound("AdsSeek");
     EntryIt it = tag.Entries().lower_bound(indexing::Entry{key, 0});
     if (mCallOrder->IsBelowTop(key))
         it = OrderLowest();
@@ -254,7 +264,7 @@ bool Cursor::Seek(const std::string& key, bool soft)
 
 uint32_t Cursor::CountKeys(bool respectFilters, bool respectScopes) const
 {
-    mCallOrder->Tag().RequireSound("counting keys");
+    auto lock = LockOrder("counting keys");
     OrderView view{respectFilters, respectScopes};
     uint32_t count = 0;
     EntryIt start = respectScopes ? OrderLowest() : mCallOrder->Tag().Entries().begin();
@@ -266,7 +276,7 @@ uint32_t Cursor::CountKeys(bool respectFilters, bool respectScopes) const
 uint32_t Cursor::KeyPosition(bool respectFilters, bool respectScopes) const
 {
     RequireRecord("AdsGetKeyNum");
-    mCallOrder->Tag().RequireSound("AdsGetKeyNum");
+    auto lock = LockOrder("AdsGetKeyNum");
     OrderView view{respectFilters, respectScopes};
     EntryIt here = CurrentInOrder();
     uint32_t position = 0;
@@ -286,7 +296,7 @@ uint32_t Cursor::KeyPosition(bool respectFilters, bool respectScopes) const
 void Cursor::GotoKeyPosition(uint32_t position)
 {
     StorePending();
-    mCallOrder->Tag().RequireSound("AdsSetRelKeyPos");
+    auto lock = LockOrder("AdsSetRelKeyPos");
     EntryIt last = OrderEnd();
     uint32_t seen = 0;
     for (EntryIt it = SeekForward(OrderLowest()); it != OrderEnd(); it = SeekForward(std::next(it))) {

@@ -224,6 +224,18 @@ void IndexFile::RebuildAll(const storage::Table& table)
     Save(table);
 }
 
+void IndexFile::CatchUp(const storage::Table& table)
+{
+    uint32_t count = table.RecordCount();
+    if (mTags.empty() || count <= mCovered)
+        return;
+    std::vector<uint8_t> image(table.RecordLength());
+    for (uint32_t recno = mCovered + 1; recno <= count; ++recno) {
+        table.ReadRecord(recno, image.data());
+        RecordChanged(table, recno, nullptr, image.data());
+    }
+}
+
 void IndexFile::MarkChanged()
 {
     if (mChanged)
@@ -231,9 +243,15 @@ void IndexFile::MarkChanged()
     mChanged = true;
     // One byte, outside the checksummed header: a writer that stops before
     // its next save leaves the mark, and the next open rebuilds from the table.
-    storage::File file = storage::File::Open(mPath, true);
-    const char mark = 1;
-    file.WriteAt(kChangedByteOffset, &mark, 1);
+    // When even that byte cannot be written (a read-only folder), the save
+    // will fail too: the file then keeps its old record coverage, which
+    // makes its next open rebuild it. The change in memory stands.
+    try {
+        storage::File file = storage::File::Open(mPath, true);
+        const char mark = 1;
+        file.WriteAt(kChangedByteOffset, &mark, 1);
+    } catch (const storage::StorageError&) {
+    }
 }
 
 void IndexFile::SaveIfChanged(const storage::Table& table)

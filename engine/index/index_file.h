@@ -52,7 +52,8 @@ public:
     IndexFile(const IndexFile&) = delete;
     IndexFile& operator=(const IndexFile&) = delete;
 
-    std::mutex& Mutex() { return mMutex; }
+    // Recursive: ordered navigation holds it across calls that take it again.
+    std::recursive_mutex& Mutex() { return mMutex; }
     const std::string& Path() const { return mPath; }
     uint32_t PageSize() const { return mPageSize; }
     const std::vector<std::shared_ptr<Tag>>& Tags() const { return mTags; }
@@ -72,6 +73,9 @@ public:
     void CheckCandidates(const storage::Table& table, uint32_t recno, const uint8_t* after) const;
 
     void RebuildAll(const storage::Table& table);
+    // Adds the records appended to the table since the tags last covered it
+    // (by another process, or by code that wrote the table directly).
+    void CatchUp(const storage::Table& table);
     // Writes the file when it holds changes not yet saved.
     void SaveIfChanged(const storage::Table& table);
     void Save(const storage::Table& table);
@@ -84,7 +88,7 @@ private:
     // Makes `tags` the file's tags and saves them.
     void SaveTags(std::vector<std::shared_ptr<Tag>> tags, const storage::Table& table);
 
-    std::mutex mMutex;
+    std::recursive_mutex mMutex;
     std::string mPath;
     std::string mTableFile;
     uint32_t mPageSize;

@@ -68,7 +68,7 @@ std::vector<ADSHANDLE> OpenIndexOn(const std::shared_ptr<Cursor>& cursor, const 
 {
     std::shared_ptr<indexing::IndexFile> file =
         indexing::IndexFile::Acquire(utf8Path, cursor->Table(), create, pageSize);
-    std::lock_guard<std::mutex> lock(file->Mutex());
+    std::lock_guard<std::recursive_mutex> lock(file->Mutex());
     std::vector<ADSHANDLE> handles;
     for (const auto& tag : file->Tags())
         handles.push_back(OrderFor(cursor, file, tag)->Handle());

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 using namespace apitest;
 using namespace indextest;
@@ -209,6 +210,7 @@ TEST(IndexFiles, AppendsOfAnotherProcessAreNotLostFromTheIndex)
     ADSHANDLE order = CreateIndex(table, "NAMES", "NAME");
     AdsCloseTable(table); // created exclusively: open it for sharing
     table = OpenTable(connection.Handle(), "shared", ADS_CDX);
+    ASSERT_ADS_OK(AdsGetIndexHandle(table, "NAMES", &order));
     std::string folder = connection.Folder();
     pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -223,13 +225,47 @@ TEST(IndexFiles, AppendsOfAnotherProcessAreNotLostFromTheIndex)
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other process appended its record";
-    AppendRow(table, "z", 3); // this process saves last, without the child's record
+    EXPECT_EQ(Walk(table, order), (std::vector<std::string>{"a", "m"})) << "the other process's append shows at once";
+    AppendRow(table, "z", 3);
     AdsCloseTable(table);
 
     table = OpenTable(connection.Handle(), "shared", ADS_CDX);
     ASSERT_ADS_OK(AdsGetIndexHandle(table, "NAMES", &order));
     EXPECT_EQ(Walk(table, order), (std::vector<std::string>{"a", "m", "z"}));
     AdsCloseTable(table);
+}
+
+} // namespace
+
+namespace {
+
+TEST(IndexFiles, OneThreadWalksAnOrderWhileAnotherAppends)
+{
+    FolderConnection connection;
+    ADSHANDLE created = CreateTable(connection.Handle(), "busy", ADS_ADT, kFields);
+    CreateIndex(created, "NAMES", "NAME");
+    AdsCloseTable(created);
+    ADSHANDLE other = 0;
+    ASSERT_ADS_OK(AdsConnect(connection.Folder().c_str(), &other));
+    ADSHANDLE writer = OpenTable(connection.Handle(), "busy", ADS_ADT);
+    ADSHANDLE reader = OpenTable(other, "busy", ADS_ADT);
+    ADSHANDLE order = 0;
+    ASSERT_ADS_OK(AdsGetIndexHandle(reader, "NAMES", &order));
+    std::thread appender([&] {
+        for (int i = 0; i < 500; ++i)
+            AppendRow(writer, "k" + std::to_string((i * 7919) % 1000), i);
+    });
+    bool sorted = true;
+    for (int walk = 0; walk < 20; ++walk) {
+        std::vector<std::string> names = Walk(reader, order);
+        sorted = sorted && std::is_sorted(names.begin(), names.end());
+    }
+    appender.join();
+    EXPECT_TRUE(sorted);
+    EXPECT_EQ(Walk(reader, order).size(), 500u);
+    AdsCloseTable(reader);
+    AdsCloseTable(writer);
+    AdsDisconnect(other);
 }
 
 } // namespace

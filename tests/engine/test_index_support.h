@@ -34,16 +34,18 @@ inline std::vector<std::string> Walk(ADSHANDLE table, ADSHANDLE order)
 {
     std::vector<std::string> forward, backward;
     UNSIGNED16 eof = 0, bof = 0;
-    EXPECT_ADS_OK(AdsGotoTop(order));
-    for (AdsAtEOF(table, &eof); !eof; AdsAtEOF(table, &eof)) {
+    // A failing call ends the walk (it is reported), never loops for ever.
+    bool ok = AdsGotoTop(order) == AE_SUCCESS;
+    for (ok = ok && AdsAtEOF(table, &eof) == AE_SUCCESS; ok && !eof; ok = ok && AdsAtEOF(table, &eof) == AE_SUCCESS) {
         forward.push_back(FieldText(table, "NAME"));
-        EXPECT_ADS_OK(AdsSkip(order, 1));
+        ok = AdsSkip(order, 1) == AE_SUCCESS;
     }
-    EXPECT_ADS_OK(AdsGotoBottom(order));
-    for (AdsAtBOF(table, &bof); !bof; AdsAtBOF(table, &bof)) {
+    ok = ok && AdsGotoBottom(order) == AE_SUCCESS;
+    for (ok = ok && AdsAtBOF(table, &bof) == AE_SUCCESS; ok && !bof; ok = ok && AdsAtBOF(table, &bof) == AE_SUCCESS) {
         backward.insert(backward.begin(), FieldText(table, "NAME"));
-        EXPECT_ADS_OK(AdsSkip(order, -1));
+        ok = AdsSkip(order, -1) == AE_SUCCESS;
     }
+    EXPECT_TRUE(ok) << "walking the order: " << LastError().text;
     EXPECT_EQ(forward, backward) << "the order reads the same both ways";
     return forward;
 }
