@@ -223,6 +223,15 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string UpperCased(std::string_view text)
+{
+    std::string out(text);
+    for (char& ch : out)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return out;
+}
+
 bool Token::IsWord(std::string_view keyword) const
 {
     return kind == TokenKind::Word && EqualsIgnoreCase(text, keyword);

@@ -48,5 +48,7 @@ struct Token {
 std::vector<Token> Tokenize(std::string_view script);
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// ASCII letters upper-cased (keywords, names compared without case).
+std::string UpperCased(std::string_view text);
 
 } // namespace sql

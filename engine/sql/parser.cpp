@@ -14,14 +14,6 @@ bool IsDataVerb(const Token& token)
     return token.IsWord("SELECT") || token.IsWord("INSERT") || token.IsWord("UPDATE") || token.IsWord("DELETE");
 }
 
-std::string UpperWord(std::string text)
-{
-    for (char& ch : text)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return text;
-}
-
 } // namespace
 
 DepthGuard::DepthGuard(Parser& parser) : mParser(parser)
@@ -318,7 +310,7 @@ ProcedureCall Parser::ParseProcedureCall()
 DataStatement Parser::ParseDataStatement(size_t begin)
 {
     DataStatement data;
-    data.verb = UpperWord(Peek().text);
+    data.verb = UpperCased(Peek().text);
     int depth = 0;
     size_t end = begin;
     while (Peek().kind != TokenKind::End && !(depth == 0 && Peek().IsSymbol(";"))) {

@@ -41,14 +41,6 @@ bool IsReserved(const Token& t)
     return false;
 }
 
-std::string Upper(std::string text)
-{
-    for (char& ch : text)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return text;
-}
-
 } // namespace
 
 Expr Parser::ParseExpression()
@@ -250,7 +242,7 @@ Expr Parser::ParseCast(const Token& name, bool convertForm)
     else
         ExpectWord("AS");
     const Token& typeName = Peek();
-    if (convertForm && typeName.kind == TokenKind::Word && Upper(typeName.text).rfind("SQL_", 0) == 0) {
+    if (convertForm && typeName.kind == TokenKind::Word && UpperCased(typeName.text).rfind("SQL_", 0) == 0) {
         auto storage = StorageOfTypeName(typeName.text.substr(4));
         if (!storage)
             Fail(kSyntax, typeName, "Unknown type " + Describe(typeName));

@@ -1,19 +1,13 @@
 #include "engine/sql/procedures.h"
 
+#include "engine/sql/lexer.h"
 #include "engine/sql/sql_error.h"
 
-#include <cctype>
 #include <mutex>
 
 namespace sql {
 
-std::string ProcedureRegistry::Key(const std::string& name)
-{
-    std::string key = name;
-    for (char& ch : key)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    return key;
-}
+std::string ProcedureRegistry::Key(const std::string& name) { return UpperCased(name); }
 
 void ProcedureRegistry::Register(ProcedureInfo info)
 {

@@ -1,6 +1,7 @@
 #include "engine/sql/value.h"
 
 #include "engine/core/dates.h"
+#include "engine/sql/lexer.h"
 #include "engine/sql/sql_error.h"
 
 #include <cctype>
@@ -21,14 +22,6 @@ Value Known(DataType type)
     v.type = type;
     v.null = false;
     return v;
-}
-
-std::string Upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& ch : out)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    return out;
 }
 
 std::string_view Trimmed(std::string_view text)
@@ -118,7 +111,7 @@ Value FromText(const Value& value, DataType target)
         return Value::Double(d);
     }
     case DataType::Logical: {
-        std::string word = Upper(text);
+        std::string word = UpperCased(text);
         if (word == "TRUE" || word == "T" || word == "Y" || word == "1")
             return Value::Logical(true);
         if (word == "FALSE" || word == "F" || word == "N" || word == "0")
@@ -320,7 +313,7 @@ std::optional<DataType> StorageOfTypeName(std::string_view name)
         {"BINARY", DataType::Binary},     {"VARBINARY", DataType::Binary},  {"RAW", DataType::Binary},
         {"IMAGE", DataType::Binary},
     };
-    std::string upper = Upper(name);
+    std::string upper = UpperCased(name);
     for (const auto& entry : kNames)
         if (upper == entry.name)
             return entry.type;
