@@ -253,3 +253,52 @@ TEST(IndexOrdersText, CaseInsensitiveColumnsOrderAndSeekWithoutRegardToCase)
 }
 
 } // namespace
+
+namespace {
+
+TEST(IndexOrdersText, BadIndexRequestsAreRefusedAndLeaveNoIndex)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "things", ADS_ADT, kFields);
+    AppendRow(table, "a", 1);
+    struct Case {
+        const char* expression;
+        const char* condition;
+        const char* whileExpression;
+        UNSIGNED32 options;
+        UNSIGNED32 pageSize;
+        UNSIGNED32 code;
+    };
+    for (const Case& c : {Case{"NOSUCH", "", "", ADS_COMPOUND, 0, 6202}, Case{"NAME", "AMOUNT", "", ADS_COMPOUND, 0, 6206},
+                          Case{"NAME", "", "", ADS_COMPOUND, 700, AE_INVALID_ARGUMENT},
+                          Case{"NAME", "", "AMOUNT > 0", ADS_COMPOUND, 0, AE_NOT_YET_SUPPORTED},
+                          Case{"NAME", "", "", ADS_COMPOUND | ADS_CUSTOM, 0, AE_NOT_YET_SUPPORTED},
+                          Case{"", "", "", ADS_COMPOUND, 0, AE_INVALID_ARGUMENT}}) {
+        ADSHANDLE index = 0;
+        EXPECT_EQ(AdsCreateIndex90(table, "", "BAD", c.expression, c.condition, c.whileExpression, c.options,
+                                   c.pageSize, "", &index),
+                  c.code)
+            << c.expression << " / " << c.condition << ": " << LastError().text;
+    }
+    UNSIGNED16 count = 9;
+    ASSERT_ADS_OK(AdsGetNumIndexes(table, &count));
+    EXPECT_EQ(count, 0);
+
+    // Stepping a key moves a range bound past every key equal to it.
+    ADSHANDLE order = CreateIndex(table, "NAMES", "NAME");
+    AppendRow(table, "b", 2);
+    UNSIGNED16 length = 0;
+    ASSERT_ADS_OK(AdsGetKeyLength(order, &length));
+    std::string key = std::string("a").append(length - 1, ' ');
+    ASSERT_ADS_OK(AdsStepIndexKey(order, reinterpret_cast<UNSIGNED8*>(key.data()), length, 1));
+    UNSIGNED16 found = 9;
+    ASSERT_ADS_OK(AdsSeek(order, reinterpret_cast<const UNSIGNED8*>(key.data()), length, ADS_RAWKEY, ADS_SOFTSEEK,
+                          &found));
+    EXPECT_EQ(found, 0);
+    EXPECT_EQ(FieldText(table, "NAME"), "b");
+    std::string top(length, '\xFF');
+    ExpectFailure(AdsStepIndexKey(order, reinterpret_cast<UNSIGNED8*>(top.data()), length, 1), AE_INVALID_KEY, "next");
+    AdsCloseTable(table);
+}
+
+} // namespace
