@@ -243,52 +243,30 @@ Value Value::Null(DataType type)
     v.type = type;
     return v;
 }
-Value Value::String(std::string text)
+
+namespace {
+
+// A known value of `type` with one member set.
+template <class Member, class T>
+Value With(DataType type, Member Value::*member, T content)
 {
-    Value v = Known(DataType::String);
-    v.text = std::move(text);
+    Value v = Known(type);
+    v.*member = std::move(content);
     return v;
 }
-Value Value::Binary(std::string bytes)
-{
-    Value v = Known(DataType::Binary);
-    v.text = std::move(bytes);
-    return v;
-}
-Value Value::Integer(int64_t value)
-{
-    Value v = Known(DataType::Integer);
-    v.integer = value;
-    return v;
-}
-Value Value::Double(double value)
-{
-    Value v = Known(DataType::Double);
-    v.number = value;
-    return v;
-}
-Value Value::Logical(bool value)
-{
-    Value v = Known(DataType::Logical);
-    v.logical = value;
-    return v;
-}
-Value Value::Date(int32_t julian)
-{
-    Value v = Known(DataType::Date);
-    v.julian = julian;
-    return v;
-}
-Value Value::Time(int32_t ms)
-{
-    Value v = Known(DataType::Time);
-    v.ms = ms;
-    return v;
-}
+
+} // namespace
+
+Value Value::String(std::string text) { return With(DataType::String, &Value::text, std::move(text)); }
+Value Value::Binary(std::string bytes) { return With(DataType::Binary, &Value::text, std::move(bytes)); }
+Value Value::Integer(int64_t value) { return With(DataType::Integer, &Value::integer, value); }
+Value Value::Double(double value) { return With(DataType::Double, &Value::number, value); }
+Value Value::Logical(bool value) { return With(DataType::Logical, &Value::logical, value); }
+Value Value::Date(int32_t julian) { return With(DataType::Date, &Value::julian, julian); }
+Value Value::Time(int32_t ms) { return With(DataType::Time, &Value::ms, ms); }
 Value Value::TimeStamp(int32_t julian, int32_t ms)
 {
-    Value v = Known(DataType::TimeStamp);
-    v.julian = julian;
+    Value v = With(DataType::TimeStamp, &Value::julian, julian);
     v.ms = ms;
     return v;
 }

@@ -36,17 +36,22 @@ void ExpectFault(const sql::SqlError& e, const FaultCase& c)
     EXPECT_NE(text.find(std::string("in statement: ") + c.quoted), std::string::npos) << text;
 }
 
+// `attempt` must fail with the case's fault.
+void ExpectRefused(const std::function<void()>& attempt, const FaultCase& c)
+{
+    try {
+        attempt();
+        ADD_FAILURE() << "accepted: " << c.script;
+    } catch (const sql::SqlError& e) {
+        ExpectFault(e, c);
+    }
+}
+
 class MalformedScript : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(MalformedScript, IsRefusedWithItsPlace)
 {
-    const FaultCase& c = GetParam();
-    try {
-        sql::ParseScript(c.script);
-        ADD_FAILURE() << "parsed: " << c.script;
-    } catch (const sql::SqlError& e) {
-        ExpectFault(e, c);
-    }
+    ExpectRefused([&] { sql::ParseScript(GetParam().script); }, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,14 +88,8 @@ class FailingScript : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(FailingScript, StopsWithItsPlace)
 {
-    const FaultCase& c = GetParam();
     RecordingProcedures procedures;
-    try {
-        RunText(c.script, procedures);
-        ADD_FAILURE() << "ran: " << c.script;
-    } catch (const sql::SqlError& e) {
-        ExpectFault(e, c);
-    }
+    ExpectRefused([&] { RunText(GetParam().script, procedures); }, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
