@@ -60,7 +60,8 @@ UNSIGNED32 WithField(const char* function, ADSHANDLE hTable, ADSFIELD_ID field, 
         size_t index = cursor.FieldIndex(field, function);
         body(cursor, index);
         // Through an index handle the value went into the key being built.
-        if (IndexOrder* order = cursor.CallOrder())
+        IndexOrder* order = cursor.CallOrder();
+        if (order && order->TakeKeyWritten())
             order->NoteSegmentSet(cursor.Layout(), index);
     });
 }

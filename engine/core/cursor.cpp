@@ -240,11 +240,8 @@ const uint8_t* Cursor::CurrentImage() const
 uint8_t* Cursor::EditImage(const char* function)
 {
     // Field setters called through an index handle build that index's key.
-    if (mCallOrder) {
-        if (mCallOrder->KeyImage().empty())
-            mCallOrder->InitKey(Layout());
-        return mCallOrder->KeyImage().data();
-    }
+    if (mCallOrder)
+        return mCallOrder->KeyImageForWrite(Layout());
     RequireRecord(function);
     RequireWritable(function);
     if (!mPending) {

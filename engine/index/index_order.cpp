@@ -66,6 +66,14 @@ void IndexOrder::InitKey(const storage::RecordLayout& layout)
     mLastSegmentCharacters = 0;
 }
 
+uint8_t* IndexOrder::KeyImageForWrite(const storage::RecordLayout& layout)
+{
+    if (mKeyImage.empty())
+        InitKey(layout);
+    mKeyWritten = true;
+    return mKeyImage.data();
+}
+
 bool IndexOrder::NoteSegmentSet(const storage::RecordLayout& layout, size_t field)
 {
     // A value given for a segment is never NULL, whatever the blank image said.

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace engine {
@@ -61,6 +62,10 @@ public:
     // so that segments not given do not make a whole expression NULL.
     void InitKey(const storage::RecordLayout& layout);
     std::vector<uint8_t>& KeyImage() { return mKeyImage; }
+    // The image a field setter writes into; notes the write for
+    // TakeKeyWritten (a field read through the index handle writes nothing).
+    uint8_t* KeyImageForWrite(const storage::RecordLayout& layout);
+    bool TakeKeyWritten() { return std::exchange(mKeyWritten, false); }
     // Notes that the segment made of column `field` got the value now in
     // the key image (its characters up to the trailing blanks count for a
     // partial key). False when no segment is made of that column.
@@ -75,6 +80,7 @@ private:
     std::optional<std::string> mTop;
     std::optional<std::string> mBottom;
     std::vector<uint8_t> mKeyImage;
+    bool mKeyWritten = false;
     int mLastSegment = -1;          // highest segment set, -1: none
     size_t mLastSegmentCharacters = 0;
 };
