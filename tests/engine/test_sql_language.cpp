@@ -3,6 +3,8 @@
 // statements kept for later stages (data statements and definitions).
 #include "test_sql_support.h"
 
+#include "engine/sql/lexer.h"
+
 #include <gtest/gtest.h>
 
 using namespace sqltest;
@@ -426,6 +428,48 @@ TEST(LaterStages, DataStatementsWithoutTheirStageAreRefused)
         } catch (const sql::SqlError& e) {
             EXPECT_EQ(e.NativeNumber(), sql::kNotSupported) << e.what();
             EXPECT_NE(std::string(e.what()).find("not yet supported"), std::string::npos) << e.what();
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(Procedures, FoundWithoutCaseReplacedByNameAndHeldToTheirDeclaration)
+{
+    sql::ProcedureRegistry registry;
+    auto rows = [](std::vector<std::vector<sql::Value>> result) {
+        return [result](const std::vector<sql::Value>&) { return result; };
+    };
+    registry.Register({"sp_Version", 0, {{"V", DataType::Integer}}, rows({{sql::Value::Integer(1)}})});
+    registry.Register({"SP_VERSION", 0, {{"V", DataType::Integer}}, rows({{sql::Value::Integer(2)}})});
+    registry.Register({"sp_Wide", 0, {{"A", DataType::Integer}, {"B", DataType::Integer}},
+                       rows({{sql::Value::Integer(1)}})});
+
+    ASSERT_NE(registry.Find("Sp_VeRsIoN"), nullptr);
+    EXPECT_EQ(registry.Find("sp_Other"), nullptr);
+    auto result = registry.Call("sp_version", {});
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->columns.at(0).name, "V");
+    EXPECT_EQ(result->rows.at(0).at(0).integer, 2); // the later registration replaced the first
+
+    struct Refusal {
+        const char* name;
+        std::vector<sql::Value> args;
+        uint32_t native;
+    } refusals[] = {
+        {"sp_Version", {sql::Value::Integer(1)}, sql::kArgumentCount},
+        {"sp_Wide", {}, sql::kValue}, // a row narrower than the declared columns
+        {"sp_Missing", {}, sql::kUnknownProcedure},
+    };
+    for (const Refusal& r : refusals) {
+        try {
+            registry.Call(r.name, r.args);
+            ADD_FAILURE() << r.name;
+        } catch (const sql::SqlError& e) {
+            EXPECT_EQ(e.NativeNumber(), r.native) << e.what();
+            EXPECT_NE(sql::UpperCased(e.what()).find(sql::UpperCased(r.name)), std::string::npos) << e.what();
         }
     }
 }
