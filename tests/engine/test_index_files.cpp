@@ -269,3 +269,42 @@ TEST(IndexFiles, OneThreadWalksAnOrderWhileAnotherAppends)
 }
 
 } // namespace
+
+namespace {
+
+// What a writer killed between writing an appended record and its count
+// leaves behind: one whole record past the count. The table still opens,
+// without that unconfirmed record, and the next append takes its place.
+TEST(IndexFiles, AnAppendCutShortBeforeItsCountLeavesAnOpenableTable)
+{
+    struct Kind {
+        UNSIGNED16 type;
+        const char* file;
+        std::streamoff countOffset;
+    };
+    for (const Kind& k : {Kind{ADS_ADT, "cut.adt", 16}, Kind{ADS_CDX, "cut.dbf", 4}, Kind{ADS_NTX, "cut.dbf", 4}}) {
+        SCOPED_TRACE(TypeName(k.type));
+        FolderConnection connection;
+        ADSHANDLE table = CreateTable(connection.Handle(), "cut", k.type, kFields);
+        CreateIndex(table, "NAMES", "NAME");
+        AppendRow(table, "kept", 1);
+        AppendRow(table, "unsure", 2);
+        AdsCloseTable(table);
+        {
+            std::fstream file(connection.File(k.file), std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(k.countOffset);
+            file.put('\x01');
+        }
+        table = OpenTable(connection.Handle(), "cut", k.type);
+        UNSIGNED32 count = 0;
+        ASSERT_ADS_OK(AdsGetRecordCount(table, ADS_IGNOREFILTERS, &count));
+        EXPECT_EQ(count, 1u);
+        AppendRow(table, "next", 3);
+        ADSHANDLE order = 0;
+        ASSERT_ADS_OK(AdsGetIndexHandle(table, "NAMES", &order));
+        EXPECT_EQ(Walk(table, order), (std::vector<std::string>{"kept", "next"}));
+        AdsCloseTable(table);
+    }
+}
+
+} // namespace

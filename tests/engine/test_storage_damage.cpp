@@ -60,7 +60,7 @@ const Damage kDamages[] = {
      "table", false},
     {"dbf count larger than the file", TableKind::NTX, [](auto& t, auto&) { Patch(t, 4, {5, 0, 0, 0}); },
      kErrCorruptTable, "table", false},
-    {"dbf count smaller than the file", TableKind::VFP, [](auto& t, auto&) { Patch(t, 4, {1, 0, 0, 0}); },
+    {"dbf count smaller than the file by two records", TableKind::VFP, [](auto& t, auto&) { Patch(t, 4, {0, 0, 0, 0}); },
      kErrCorruptTable, "table", false},
     {"dbf stray bytes after the records", TableKind::CDX, [](auto& t, auto&) { Grow(t, 5); }, kErrCorruptTable,
      "table", false},
