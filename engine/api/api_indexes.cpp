@@ -168,6 +168,9 @@ UNSIGNED32 AdsDeleteIndex(ADSHANDLE hIndex)
 {
     const char* function = "AdsDeleteIndex";
     return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
+        if (cursor.Table().IsReadOnly())
+            throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
+                                                      + " is open read-only; its indexes cannot be deleted.");
         std::shared_ptr<indexing::IndexFile> file = order.SharedFile();
         std::shared_ptr<indexing::Tag> tag = order.SharedTag();
         {

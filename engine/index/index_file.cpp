@@ -201,7 +201,8 @@ void IndexFile::RecordChanged(const storage::Table& table, uint32_t recno, const
     if (!before && recno == mCovered + 1)
         mCovered = recno;
     expr::TableContext context(table);
-    MarkChanged();
+    if (!table.IsReadOnly())
+        MarkChanged();
     for (const auto& tag : mTags) {
         if (tag->IsDamaged())
             continue;
@@ -262,6 +263,10 @@ void IndexFile::SaveIfChanged(const storage::Table& table)
 
 void IndexFile::Save(const storage::Table& table)
 {
+    // A read-only open writes no file; a writer of the table saves later,
+    // or the next open finds the file short of records and catches up.
+    if (table.IsReadOnly())
+        return;
     std::string image = WriteIndexImage(mPageSize, mTags, std::min(mCovered, table.RecordCount()));
     std::string temporary = storage::TemporarySibling(mPath);
     try {

@@ -76,7 +76,8 @@ public:
     // Adds the records appended to the table since the tags last covered it
     // (by another process, or by code that wrote the table directly).
     void CatchUp(const storage::Table& table);
-    // Writes the file when it holds changes not yet saved.
+    // Writes the file when it holds changes not yet saved. Through a table
+    // opened read-only nothing is written (Save does nothing either).
     void SaveIfChanged(const storage::Table& table);
     void Save(const storage::Table& table);
     bool IsRemoved() const { return mRemoved; }

@@ -308,3 +308,34 @@ TEST(IndexFiles, AnAppendCutShortBeforeItsCountLeavesAnOpenableTable)
 }
 
 } // namespace
+
+namespace {
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(IndexFiles, AReadOnlyOpenUsesItsIndexesAndWritesNoIndexFile)
+{
+    FolderConnection connection;
+    ADSHANDLE table = CreateTable(connection.Handle(), "ro", ADS_CDX, kFields);
+    for (const char* name : {"b", "a"})
+        AppendRow(table, name, 1);
+    CreateIndex(table, "NAMES", "NAME");
+    AdsCloseTable(table);
+    std::string before = FileBytes(connection.File("ro.cdx"));
+
+    ADSHANDLE writer = OpenTable(connection.Handle(), "ro", ADS_CDX);
+    ADSHANDLE reader = OpenTable(connection.Handle(), "ro", ADS_CDX, ADS_READONLY);
+    ADSHANDLE order = 0;
+    ASSERT_ADS_OK(AdsGetIndexHandle(reader, "NAMES", &order));
+    EXPECT_EQ(Walk(reader, order), (std::vector<std::string>{"a", "b"}));
+    ExpectFailure(AdsDeleteIndex(order), AE_TABLE_READ_ONLY, "read-only");
+    AdsCloseTable(reader);
+    EXPECT_EQ(FileBytes(connection.File("ro.cdx")), before);
+    AdsCloseTable(writer);
+}
+
+} // namespace
