@@ -41,11 +41,24 @@ Value EvaluateAndOr(const Expr& expr, const EvaluationScope& scope)
     return Value::Logical(isAnd);
 }
 
+// A string compared with a value of another type is read as that type, so
+// that @d = '2025-01-31' compares dates; text that does not convert is a
+// fault, not a silent FALSE.
+int CompareAcrossTypes(const Value& a, const Value& b)
+{
+    bool aText = a.type == DataType::String, bText = b.type == DataType::String;
+    if (aText && !bText && b.type != DataType::Binary)
+        return Compare(ConvertTo(a, b.type), b);
+    if (bText && !aText && a.type != DataType::Binary)
+        return Compare(a, ConvertTo(b, a.type));
+    return Compare(a, b);
+}
+
 Value Comparison(const std::string& op, const Value& a, const Value& b)
 {
     if (a.null || b.null)
         return Value::Null(DataType::Logical);
-    int c = Compare(a, b);
+    int c = CompareAcrossTypes(a, b);
     if (op == "=") return Value::Logical(c == 0);
     if (op == "<>") return Value::Logical(c != 0);
     if (op == "<") return Value::Logical(c < 0);

@@ -48,6 +48,8 @@ private:
                 mVariables[slot] = Value::Null(mScript.names[slot].type.storage);
             break;
         case StatementKind::DeclareCursor:
+            // Declaring again (in a loop) closes what the cursor held.
+            Forget(mCursors[s.slot]);
             mCursors[s.slot] = CursorState{};
             mCursors[s.slot].declaration = &s;
             break;
@@ -168,9 +170,15 @@ private:
 
     void Close(const Statement& s)
     {
-        CursorState& cursor = OpenCursor(s, "CLOSE");
-        std::erase(mYielded, cursor.rows);
-        mOutcome.result = mYielded.empty() ? nullptr : mYielded.back();
+        Forget(OpenCursor(s, "CLOSE"));
+    }
+
+    void Forget(CursorState& cursor)
+    {
+        if (cursor.rows) {
+            std::erase(mYielded, cursor.rows);
+            mOutcome.result = mYielded.empty() ? nullptr : mYielded.back();
+        }
         cursor.open = false;
         cursor.rows.reset();
     }

@@ -113,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"DECLARE @s Char(3);\n@s = 'abcd';", sql::kValue, 2, 6, "@s = 'abcd'"},
         FaultCase{"DECLARE @i Integer;\n@i = 'a' + 1;", sql::kTypeMismatch, 2, 6, "@i = 'a' + 1"},
         FaultCase{"IF 'yes' THEN\nEND IF;", sql::kTypeMismatch, 1, 4, "IF 'yes' THEN END IF"},
+        FaultCase{"DECLARE @d Date;\n@d = CURDATE();\nIF @d = 'today' THEN\nEND IF;", sql::kTypeMismatch, 3, 4,
+                  "IF @d = 'today' THEN END IF"},
         FaultCase{"DECLARE @d Date;\n@d = CAST('2024-02-30' AS Date);", sql::kTypeMismatch, 2, 6,
                   "@d = CAST('2024-02-30' AS Date)"},
         FaultCase{"DECLARE @s String;\n@s = SUBSTRING('abc', 1, -1);", sql::kValue, 2, 6, "@s = SUBSTRING"}));

@@ -54,7 +54,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpressionCase{"1 != 1", "FALSE", DataType::Logical},
                       ExpressionCase{"'abc ' = 'abc'", "TRUE", DataType::Logical},
                       ExpressionCase{"'a' = 'A'", "FALSE", DataType::Logical},
-                      ExpressionCase{"'abc' < 'abd'", "TRUE", DataType::Logical}));
+                      ExpressionCase{"'abc' < 'abd'", "TRUE", DataType::Logical},
+                      ExpressionCase{"CAST('2025-01-31' AS Date) = '2025-01-31'", "TRUE", DataType::Logical},
+                      ExpressionCase{"'10' > 9", "TRUE", DataType::Logical},
+                      ExpressionCase{"CURTIME() < '23:59:59.999' OR CURTIME() >= '23:59:59.999'", "TRUE",
+                                     DataType::Logical}));
 
 // SQL's three-valued logic: NULL is unknown, not false.
 INSTANTIATE_TEST_SUITE_P(
@@ -206,6 +210,10 @@ TEST(Cursors, TheResultIsTheLastCursorStillOpen)
         {"DECLARE c CURSOR AS EXECUTE PROCEDURE sp_Rows(1);"
          "DECLARE d CURSOR AS EXECUTE PROCEDURE sp_Rows(4); OPEN d; OPEN c; CLOSE c;", 4},
         {"DECLARE @x Integer; @x = 1;", -1},
+        // Declared again in a loop: what the cursor held is closed with it.
+        {"DECLARE @i Integer; @i = 0; WHILE @i < 2 DO"
+         " DECLARE c CURSOR AS EXECUTE PROCEDURE sp_Rows(@i + 1); IF @i = 0 THEN OPEN c; END IF; @i = @i + 1;"
+         " END WHILE;", -1},
     };
     for (const Case& c : cases) {
         RecordingProcedures procedures;
