@@ -1,6 +1,7 @@
 #include "engine/api/api_cursor.h"
 #include "engine/core/connection.h"
 #include "engine/core/statement.h"
+#include "engine/sql/parameter_scan.h"
 #include "engine/sql/parser.h"
 #include "engine/sql/sql_error.h"
 #include "engine/sql/text.h"
@@ -95,13 +96,19 @@ UNSIGNED32 AdsSetSQLTimeout(ADSHANDLE hObj, UNSIGNED32 ulTimeout)
     });
 }
 
-// The markers stay as they are: this engine numbers ":name" parameters by
-// position when the statement is prepared, so the text needs no rewriting.
+// The caller scans the returned text for ":name" markers and binds them by
+// position; the text comes back with the same length, rewritten so that its
+// markers are exactly the parameters a prepare of the original numbers
+// (none hidden in comments or quoted names). See parameter_scan.h.
 
 UNSIGNED32 AdsGetSQLStmtParams(char* pucSQL)
 {
     const char* function = "AdsGetSQLStmtParams";
-    return ApiCall(function, [&] { RequireArgument(pucSQL != nullptr, function, "the SQL text is null"); });
+    return ApiCall(function, [&] {
+        RequireArgument(pucSQL != nullptr, function, "the SQL text is null");
+        std::string scan = sql::ParameterScanText(pucSQL);
+        std::copy(scan.begin(), scan.end(), pucSQL);
+    });
 }
 
 UNSIGNED32 AdsPrepareSQLW(ADSHANDLE hStatement, const char16_t* pwcSQL)

@@ -4,7 +4,8 @@
 // NULL follows SQL's three-valued logic: arithmetic, concatenation and
 // comparisons with a NULL operand give NULL; NOT NULL is NULL; FALSE AND
 // NULL is FALSE and TRUE OR NULL is TRUE; other AND/OR with NULL are NULL.
-// Integer arithmetic that overflows and division by zero are faults. Every
+// A string compared with a date, time, number or logical is read as that
+// type. Integer arithmetic that overflows and division by zero are faults. Every
 // fault is an SqlError placed at the expression that caused it.
 #pragma once
 

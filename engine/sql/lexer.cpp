@@ -120,6 +120,10 @@ private:
     Token ReadParameter()
     {
         Token token = ReadPrefixedName(TokenKind::Parameter, "Parameter");
+        // Callers that find parameters by scanning would read ":a:b" as one
+        // name; refusing it keeps every caller's positions the same.
+        if (mPos < mText.size() && mText[mPos] == ':')
+            Fail(kSyntax, mPos, "A parameter name must not be followed directly by ':'");
         token.parameter = mParameters++;
         return token;
     }

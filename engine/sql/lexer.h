@@ -3,7 +3,9 @@
 // Blanks, line breaks, "--" line comments and "/* */" comments separate
 // tokens and are dropped. Strings are in single quotes with a doubled quote
 // for a quote inside; names may be quoted as [a b], "a b" or `a b`. A
-// parameter is ":name", ':"quoted name"' or "?"; "::" is no parameter.
+// parameter is ":name", ':"quoted name"' or "?"; "::" is no parameter, and
+// a parameter directly followed by ':' is refused (scanners that split
+// names only at blanks and punctuation would read one name there).
 // Parameters are numbered 0, 1, 2 ... in order of appearance — every
 // occurrence is its own parameter, also when a name repeats, so that a
 // caller binding by 1-based position reaches each one. Offsets are 0-based

@@ -119,8 +119,10 @@ std::vector<Statement> Parser::ParseBlock(std::initializer_list<const char*> end
                 return statements;
         statements.push_back(ParseStatement());
         bool endsBlock = std::any_of(enders.begin(), enders.end(), [&](const char* e) { return Peek().IsWord(e); });
-        if (!AtStatementEnd() && !endsBlock)
+        if (!AtStatementEnd() && !endsBlock) {
+            mStatementBegin = statements.back().begin; // quote the statement that lacks its end
             Fail(kSyntax, Peek(), "Expected ';' but found " + Describe(Peek()));
+        }
     }
 }
 

@@ -82,7 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"CREATE TABLE t (a Integer, A Char(3));", sql::kDuplicate, 1, 28, "CREATE TABLE t"},
         FaultCase{"DROP INDEX byname;", sql::kSyntax, 1, 18, "DROP INDEX byname"},
         FaultCase{"SELECT (1 FROM t;", sql::kSyntax, 1, 18, "SELECT (1 FROM t"},
-        FaultCase{"DECLARE @a Integer;\n@a = 1 # 2;", sql::kSyntax, 2, 8, "@a = 1 #"}));
+        FaultCase{"DECLARE @a Integer;\n@a = 1 # 2;", sql::kSyntax, 2, 8, "@a = 1 #"},
+        FaultCase{"DECLARE @a Integer;\n@a = 1 2;", sql::kSyntax, 2, 8, "@a = 1 2"},
+        FaultCase{"SELECT :a:b FROM t", sql::kSyntax, 1, 10, "SELECT :a:b FROM t"}));
 
 class FailingScript : public ::testing::TestWithParam<FaultCase> {};
 
