@@ -64,7 +64,7 @@ std::string Cursor::TableName() const
 
 bool Cursor::IsVisible(uint32_t recno) const
 {
-    return ShowDeleted() || !mTable->IsRecordDeleted(recno);
+    return (ShowDeleted() || !mTable->IsRecordDeleted(recno)) && mFilters.Accepts(*mTable, recno);
 }
 
 uint32_t Cursor::NextVisible(int64_t from, int step) const
@@ -104,6 +104,7 @@ void Cursor::StandAtEnd(Position end)
 void Cursor::GotoTop()
 {
     StorePending();
+    mFilters.CatchUp();
     if (mCallOrder) {
         if (!OrderedTop())
             StandAtEnd(Position::AfterLast);
@@ -116,6 +117,7 @@ void Cursor::GotoTop()
 void Cursor::GotoBottom()
 {
     StorePending();
+    mFilters.CatchUp();
     if (mCallOrder) {
         if (!OrderedBottom())
             StandAtEnd(Position::BeforeFirst);
@@ -182,7 +184,8 @@ void Cursor::GotoRecord(uint32_t recno)
 bool Cursor::IsCurrentVisible()
 {
     RequireRecord("AdsIsRecordVisible");
-    bool visible = ShowDeleted() || !storage::RecordLayout::IsDeleted(CurrentImage());
+    bool visible = (ShowDeleted() || !storage::RecordLayout::IsDeleted(CurrentImage()))
+        && mFilters.AcceptsImage(mRecno, CurrentImage());
     if (visible && mCallOrder) {
         auto lock = LockOrder("AdsIsRecordVisible");
         EntryIt it = CurrentInOrder();
@@ -194,11 +197,11 @@ bool Cursor::IsCurrentVisible()
 uint32_t Cursor::CountRecords(bool respectFilters) const
 {
     uint32_t count = mTable->RecordCount();
-    if (!respectFilters || ShowDeleted())
+    if (!respectFilters || (ShowDeleted() && !mFilters.Active()))
         return count;
     uint32_t visible = 0;
     for (uint32_t recno = 1; recno <= count; ++recno)
-        visible += mTable->IsRecordDeleted(recno) ? 0 : 1;
+        visible += IsVisible(recno) ? 1 : 0;
     return visible;
 }
 

@@ -8,7 +8,8 @@
 // - AtBOF and AtEOF are both true exactly when the end was reached on a
 //   table with no visible record.
 // - Visible means not deleted, or deleted while deleted records are shown
-//   (ShowDeleted, process-wide). GotoRecord may stand on an invisible record.
+//   (ShowDeleted, process-wide), and passing the record filters that are
+//   set (Filters()). GotoRecord may stand on an invisible record.
 // - After GotoBOF, Skip(1) lands on the first visible record; after GotoEOF,
 //   Skip(-1) on the last; skipping past either end stops there.
 //
@@ -42,6 +43,7 @@
 // the whole call.
 #pragma once
 
+#include "engine/core/cursor_filter.h"
 #include "engine/core/handles.h"
 #include "engine/index/index_tag.h"
 #include "engine/storage/table.h"
@@ -132,6 +134,8 @@ public:
     void DropBinaryChunks(size_t field) { mBinaryChunks.erase(field); }
 
     bool ExactComparison() const { return mExact; }
+    // The plain and optimized record filters (cursor_filter.h).
+    CursorFilters& Filters() { return mFilters; }
     void SetExactComparison(bool exact) { mExact = exact; }
     void SetCacheSize(uint16_t records) { mCacheSize = records; }
 
@@ -218,6 +222,7 @@ private:
     std::map<size_t, std::vector<uint8_t>> mBinaryChunks;
     bool mExact = false;
     uint16_t mCacheSize = 0;
+    CursorFilters mFilters;
 
     std::vector<std::shared_ptr<IndexOrder>> mOrders;
     IndexOrder* mCallOrder = nullptr;

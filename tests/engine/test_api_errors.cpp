@@ -77,7 +77,7 @@ TEST(ApiErrors, LaterFunctionsAnswerNotYetSupportedNamingThemselves)
         UNSIGNED32 (*call)();
     };
     const Case cases[] = {
-        {"AdsSetAOF100", [] { return AdsSetAOF100(1, u"x", ADS_ENCODE_UTF16); }},
+        {"AdsEnableEncryption", [] { return AdsEnableEncryption(1, "x"); }},
         {"AdsBeginTransaction", [] { return AdsBeginTransaction(1); }},
         {"AdsDDFindClose", [] { return AdsDDFindClose(1, 2); }},
     };

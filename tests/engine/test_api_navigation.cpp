@@ -8,20 +8,6 @@ using namespace apitest;
 
 namespace {
 
-// Restores the process-wide "show deleted records" setting.
-class ShownDeleted {
-public:
-    explicit ShownDeleted(bool shown)
-    {
-        AdsGetDeleted(&mSaved);
-        AdsSetDeleted(shown ? 1 : 0);
-    }
-    ~ShownDeleted() { AdsSetDeleted(mSaved); }
-
-private:
-    UNSIGNED16 mSaved = 1;
-};
-
 class NamesTable {
 public:
     NamesTable(UNSIGNED16 type, std::initializer_list<const char*> names)
@@ -36,17 +22,6 @@ private:
     FolderConnection mConnection;
     ADSHANDLE mTable = 0;
 };
-
-// Where the cursor stands: the record's name, or "BOF"/"EOF".
-std::string Where(ADSHANDLE table)
-{
-    Ends ends = AtEnds(table);
-    if (ends.eof)
-        return ends.bof ? "BOF+EOF" : "EOF";
-    if (ends.bof)
-        return "BOF";
-    return FieldText(table, "NAME");
-}
 
 // Walks the whole table forward from GotoBOF and backward from GotoEOF.
 std::vector<std::string> Forward(ADSHANDLE table)

@@ -132,6 +132,33 @@ inline Ends AtEnds(ADSHANDLE table)
     return {bof == 1, eof == 1};
 }
 
+// Where the cursor stands: the record's NAME, or "BOF", "EOF", "BOF+EOF".
+inline std::string Where(ADSHANDLE table)
+{
+    Ends ends = AtEnds(table);
+    if (ends.eof)
+        return ends.bof ? "BOF+EOF" : "EOF";
+    if (ends.bof)
+        return "BOF";
+    return FieldText(table, "NAME");
+}
+
+// Restores the process-wide "show deleted records" setting.
+class ShownDeleted {
+public:
+    explicit ShownDeleted(bool shown)
+    {
+        AdsGetDeleted(&mSaved);
+        AdsSetDeleted(shown ? 1 : 0);
+    }
+    ~ShownDeleted() { AdsSetDeleted(mSaved); }
+    ShownDeleted(const ShownDeleted&) = delete;
+    ShownDeleted& operator=(const ShownDeleted&) = delete;
+
+private:
+    UNSIGNED16 mSaved = 1;
+};
+
 // Appends records whose NAME column holds the given texts.
 inline void AppendNames(ADSHANDLE table, std::initializer_list<const char*> names)
 {
