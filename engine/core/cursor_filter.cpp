@@ -250,12 +250,27 @@ std::optional<IndexPlan> PlanOfText(std::string_view text, const expr::TableCont
 
 using RecordSet = std::vector<bool>;
 
+// Whether the range's tag is still kept up to date with the table: its file
+// open in the process, the tag still in it and sound. Only then can it
+// narrow the candidates; otherwise every record is one.
+// The file's mutex must be held; the registry is asked before taking it.
+bool StillKept(const IndexRange& range, bool fileOpen)
+{
+    if (!fileOpen || range.file->IsRemoved())
+        return false;
+    const auto& tags = range.file->Tags();
+    return std::find(tags.begin(), tags.end(), range.tag) != tags.end() && !range.tag->IsDamaged();
+}
+
 RecordSet ReadRange(const IndexRange& range, const storage::Table& table, uint32_t count)
 {
-    RecordSet set(count + 1, false);
+    std::vector<std::shared_ptr<indexing::IndexFile>> open = indexing::IndexFile::OpenFor(table.FileName());
+    bool fileOpen = std::find(open.begin(), open.end(), range.file) != open.end();
     std::lock_guard<std::recursive_mutex> lock(range.file->Mutex());
+    if (!StillKept(range, fileOpen))
+        return RecordSet(count + 1, true);
+    RecordSet set(count + 1, false);
     range.file->CatchUp(table);
-    range.tag->RequireSound("an optimized filter");
     const indexing::EntrySet& entries = range.tag->Entries();
     auto it = range.low ? entries.lower_bound(indexing::Entry{*range.low, 0}) : entries.begin();
     for (; it != entries.end(); ++it) {
@@ -357,19 +372,25 @@ void OptimizedFilter::CatchUp()
         ReadCandidates();
 }
 
+bool OptimizedFilter::Selected(uint32_t recno) const
+{
+    return recno <= mResolvedCount ? bool(mSelected[recno]) : mKind == AofKind::Dynamic;
+}
+
 bool OptimizedFilter::Accepts(uint32_t recno, const uint8_t* image) const
 {
-    bool selected = recno <= mResolvedCount ? bool(mSelected[recno]) : mKind == AofKind::Dynamic;
-    if (!selected)
-        return false;
-    return mKind == AofKind::Fixed || mWhole.Matches(recno, image);
+    return Selected(recno) && (mKind == AofKind::Fixed || mWhole.Matches(recno, image));
 }
 
 // ---- CursorFilters --------------------------------------------------------------------
 
 bool CursorFilters::Accepts(const storage::Table& table, uint32_t recno) const
 {
-    if (!Active())
+    // The record is read only when an expression has to judge it.
+    if (mOptimized && !mOptimized->Selected(recno))
+        return false;
+    bool judged = mPlain || (mOptimized && mOptimized->Kind() != AofKind::Fixed);
+    if (!judged)
         return true;
     std::vector<uint8_t> image = table.ReadRecord(recno);
     return AcceptsImage(recno, image.data());

@@ -25,6 +25,10 @@
 //     they still match;
 //   - fixed: the records that matched when the filter was set, whatever
 //     changes later (until refresh).
+//   The resolution asked for (immediate or dynamic) changes none of this:
+//   the index part is always read at once, and it is cheap.
+// - An index that is closed, deleted or damaged after the filter was set
+//   no longer narrows anything: every record becomes a candidate again.
 // - A filter holds a reference to the cursor's table and lives no longer.
 #pragma once
 
@@ -99,6 +103,8 @@ public:
     // The terms no index answers, joined with " AND " ("" when fully optimised).
     const std::string& Unoptimized() const { return mUnoptimized; }
 
+    // Whether the record is in the selection, without judging its values.
+    bool Selected(uint32_t recno) const;
     bool Accepts(uint32_t recno, const uint8_t* image) const;
     // Reads the selection again (AdsRefreshAOF).
     void Resolve();

@@ -157,6 +157,22 @@ TEST(FilterOptimized, TheThreeKindsAfterRecordsChangeAndAfterRefresh)
     }
 }
 
+TEST(FilterOptimized, AnIndexGoneAfterTheFilterWasSetNoLongerNarrowsIt)
+{
+    for (bool deleteIt : {false, true}) {
+        SCOPED_TRACE(deleteIt ? "deleted" : "closed");
+        PeopleTable people(ADS_ADT);
+        ADSHANDLE table = people.Handle();
+        ADSHANDLE byAmount = indextest::CreateIndex(table, "BYAMOUNT", "AMOUNT");
+        ASSERT_ADS_OK(SetAof(table, "AMOUNT > 25"));
+        ASSERT_EQ(OptLevel(table).level, ADS_OPTIMIZED_FULL);
+        ASSERT_ADS_OK(deleteIt ? AdsDeleteIndex(byAmount) : AdsCloseIndex(byAmount));
+        ChangeAmount(table, 2, 99); // BOB joins
+        ChangeAmount(table, 3, 1);  // CARL leaves
+        EXPECT_EQ(Walk(table, table), (Names{"BOB", "ANDREW", "DORA"}));
+    }
+}
+
 // ---- Random agreement ---------------------------------------------------------
 
 struct Record {
