@@ -1,5 +1,6 @@
 #include "engine/api/api.h"
 #include "engine/core/connection.h"
+#include "engine/core/statement_registry.h"
 #include "engine/core/table_search.h"
 
 #include <chrono>
@@ -23,16 +24,6 @@ void OpenConnection(const ConnectSettings& settings, ADSHANDLE* phConnect, const
     ADSHANDLE& out = Out(phConnect, function, "the connection handle argument is null");
     std::shared_ptr<Connection> connection = Connection::Open(settings, function);
     out = HandleRegistry::Instance().Register(connection);
-}
-
-std::string ComputerName()
-{
-    if (const char* name = std::getenv("COMPUTERNAME"); name && *name)
-        return name;
-    char host[256] = {};
-    if (::gethostname(host, sizeof host - 1) != 0)
-        return "localhost";
-    return host;
 }
 
 std::tm LocalNow(int32_t& milliseconds)
@@ -227,7 +218,7 @@ UNSIGNED32 AdsGetServerName(ADSHANDLE hConnect, char* pucName, UNSIGNED16* pusLe
     const char* function = "AdsGetServerName";
     return ApiCall(function, [&] {
         ConnectionOf(hConnect, function);
-        CopyTextOut(ComputerName(), pucName, pusLen, function);
+        CopyTextOut(ClientComputerName(), pucName, pusLen, function);
     });
 }
 

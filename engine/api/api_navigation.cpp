@@ -1,4 +1,5 @@
 #include "engine/api/api_cursor.h"
+#include "engine/core/sql_run.h"
 
 #include <algorithm>
 #include <cmath>
@@ -137,7 +138,10 @@ UNSIGNED32 AdsGetRecordCount(ADSHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED
     const char* function = "AdsGetRecordCount";
     std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hObj);
     if (object && object->Kind() == HandleKind::Statement)
-        return ApiCall(function, [&] { ThrowNotYetSupported(function, "for statements"); });
+        return ApiCall(function, [&] {
+            Out(pulCount, function, "the count argument is null") =
+                AffectedRows(static_cast<Statement&>(*object), function);
+        });
     return WithCursor(function, hObj, [&](Cursor& c) {
         CheckFilterOption(usFilterOption, function);
         UNSIGNED16 base = usFilterOption & ~ADS_REFRESHCOUNT;

@@ -1,5 +1,8 @@
 #include "engine/api/api_cursor.h"
 #include "engine/core/connection.h"
+#include "engine/core/open_table.h"
+#include "engine/core/result_cursor.h"
+#include "engine/core/sql_run.h"
 #include "engine/core/statement.h"
 #include "engine/sql/parameter_scan.h"
 #include "engine/sql/parser.h"
@@ -48,6 +51,15 @@ UNSIGNED32 SetChoice(const char* function, ADSHANDLE hStatement, UNSIGNED16 valu
     bool accepted = std::find(allowed.begin(), allowed.end(), value) != allowed.end();
     return SetStatementOption(function, hStatement, accepted, NotOneOf(value, choices),
                               [&](StatementOptions& o) { o.*option = value; });
+}
+
+void ExecuteInto(Statement& statement, ADSHANDLE* phCursor, const char* function)
+{
+    ADSHANDLE cursor = ExecutePrepared(statement, function);
+    if (phCursor)
+        *phCursor = cursor;
+    else if (cursor != 0)
+        CloseCursor(cursor, function);
 }
 
 } // namespace
@@ -116,12 +128,7 @@ UNSIGNED32 AdsPrepareSQLW(ADSHANDLE hStatement, const char16_t* pwcSQL)
     const char* function = "AdsPrepareSQLW";
     return ApiCall(function, [&] {
         std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
-        std::lock_guard<std::mutex> lock(statement->Mutex());
-        statement->Prepared().reset();
-        auto prepared = std::make_shared<PreparedScript>();
-        prepared->script = sql::ParseScript(ScriptText(pwcSQL, function));
-        prepared->parameters = sql::ParameterValues(prepared->script.parameters.size());
-        statement->Prepared() = std::move(prepared);
+        PrepareText(*statement, ScriptText(pwcSQL, function));
     });
 }
 
@@ -135,19 +142,33 @@ UNSIGNED32 AdsVerifySQLW(ADSHANDLE hStatement, const char16_t* pwcSQL)
     });
 }
 
-UNSIGNED32 AdsExecuteSQL(ADSHANDLE /*hStatement*/, ADSHANDLE* /*phCursor*/)
+// The result cursor is optional: a caller that wants none may pass no
+// address, and a result is then closed at once rather than left open.
+UNSIGNED32 AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE* phCursor)
 {
-    return NotYetSupported("AdsExecuteSQL");
+    const char* function = "AdsExecuteSQL";
+    return ApiCall(function, [&] { ExecuteInto(*LookUp<Statement>(hStatement, function), phCursor, function); });
 }
 
-UNSIGNED32 AdsExecuteSQLDirect(ADSHANDLE /*hStatement*/, const char* /*pucSQL*/, ADSHANDLE* /*phCursor*/)
+UNSIGNED32 AdsExecuteSQLDirect(ADSHANDLE hStatement, const char* pucSQL, ADSHANDLE* phCursor)
 {
-    return NotYetSupported("AdsExecuteSQLDirect");
+    const char* function = "AdsExecuteSQLDirect";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
+        RequireArgument(pucSQL != nullptr, function, "the SQL text is null");
+        PrepareText(*statement, pucSQL);
+        ExecuteInto(*statement, phCursor, function);
+    });
 }
 
-UNSIGNED32 AdsExecuteSQLDirectW(ADSHANDLE /*hStatement*/, const char16_t* /*pwcSQL*/, ADSHANDLE* /*phCursor*/)
+UNSIGNED32 AdsExecuteSQLDirectW(ADSHANDLE hStatement, const char16_t* pwcSQL, ADSHANDLE* phCursor)
 {
-    return NotYetSupported("AdsExecuteSQLDirectW");
+    const char* function = "AdsExecuteSQLDirectW";
+    return ApiCall(function, [&] {
+        std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
+        PrepareText(*statement, ScriptText(pwcSQL, function));
+        ExecuteInto(*statement, phCursor, function);
+    });
 }
 
 UNSIGNED32 AdsCloseSQLStatement(ADSHANDLE hStatement)
@@ -165,9 +186,17 @@ UNSIGNED32 AdsCloseSQLStatement(ADSHANDLE hStatement)
     });
 }
 
-UNSIGNED32 AdsSqlPeekStatement(ADSHANDLE /*hCursor*/, UNSIGNED16* /*pbLive*/)
+// Every result this engine gives is static; a table is no SQL result.
+UNSIGNED32 AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED16* pbLive)
 {
-    return NotYetSupported("AdsSqlPeekStatement");
+    const char* function = "AdsSqlPeekStatement";
+    return ApiCall(function, [&] {
+        std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hCursor);
+        if (!object || !std::dynamic_pointer_cast<ResultCursor>(object))
+            throw EngineError(AE_INVALID_HANDLE, std::string(function) + ": " + std::to_string(hCursor)
+                                                     + " is not the cursor of an SQL result");
+        Out(pbLive, function, "the live flag argument is null") = 0;
+    });
 }
 
 UNSIGNED32 AdsGetLastAutoinc(ADSHANDLE hObj, UNSIGNED32* pulAutoIncVal)

@@ -6,6 +6,8 @@
 // prepared without fault, with one parameter position per parameter of
 // that text; a prepare that fails leaves the statement unprepared, so a
 // later execution can never run an older text by mistake.
+// RowsAffected is the count of the last execution's data statement, or -1
+// when it had none (and before any execution).
 #pragma once
 
 #include "engine/core/handles.h"
@@ -50,12 +52,15 @@ public:
     StatementOptions& Options() { return mOptions; }
     // Guarded by Mutex(); null while nothing is prepared.
     std::shared_ptr<PreparedScript>& Prepared() { return mPrepared; }
+    // Guarded by Mutex().
+    int64_t& RowsAffected() { return mRowsAffected; }
 
 private:
     ADSHANDLE mConnection;
     std::mutex mMutex;
     StatementOptions mOptions;
     std::shared_ptr<PreparedScript> mPrepared;
+    int64_t mRowsAffected = -1;
 };
 
 } // namespace engine

@@ -1,0 +1,172 @@
+#include "engine/core/result_cursor.h"
+
+#include "engine/core/connection.h"
+#include "engine/core/errors.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+
+namespace engine {
+
+namespace {
+
+constexpr const char* kTableName = "result.adt";
+
+std::string TemporaryBase()
+{
+    const char* base = std::getenv("TMPDIR");
+    return base && *base ? base : "/tmp";
+}
+
+// A new folder only this process may enter.
+std::string MakePrivateFolder()
+{
+    std::string pattern = TemporaryBase() + "/varnel-result-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw EngineError(AE_FILE_IO, "The engine could not create a folder for a statement's result in "
+                                          + TemporaryBase() + ".");
+    return pattern;
+}
+
+std::string ColumnType(const sql::ResultColumn& column)
+{
+    using sql::DataType;
+    switch (column.type) {
+    case DataType::String: return column.length > 0 ? "Char," + std::to_string(column.length) : "Memo";
+    case DataType::Integer: return "Integer";
+    case DataType::Double: return "Double," + std::to_string(column.decimals);
+    case DataType::Logical: return "Logical";
+    case DataType::Date: return "Date";
+    case DataType::Time: return "Time";
+    case DataType::TimeStamp: return "TimeStamp";
+    case DataType::Binary: return "Blob";
+    case DataType::Null: return "Memo";
+    }
+    return "Memo";
+}
+
+int32_t CheckedInteger(const sql::Value& value, const sql::ResultColumn& column)
+{
+    if (value.integer < std::numeric_limits<int32_t>::min() || value.integer > std::numeric_limits<int32_t>::max())
+        throw EngineError(AE_VALUE, "The value " + std::to_string(value.integer) + " of column \"" + column.name
+                                        + "\" does not fit a 32-bit integer column of the result.");
+    return static_cast<int32_t>(value.integer);
+}
+
+void WriteValue(storage::Table& table, size_t field, uint8_t* image, const sql::Value& given,
+                const sql::ResultColumn& column)
+{
+    const storage::RecordLayout& layout = table.Layout();
+    if (given.null) {
+        layout.SetNull(field, image);
+        return;
+    }
+    sql::Value value = sql::ConvertTo(given, column.type == sql::DataType::Null ? sql::DataType::String : column.type);
+    using sql::DataType;
+    switch (value.type) {
+    case DataType::Integer: layout.SetInteger(field, image, CheckedInteger(value, column)); break;
+    case DataType::Double: layout.SetDouble(field, image, value.number); break;
+    case DataType::Logical: layout.SetLogical(field, image, value.logical); break;
+    case DataType::Date: layout.SetJulian(field, image, value.julian); break;
+    case DataType::Time: layout.SetMilliseconds(field, image, value.ms); break;
+    case DataType::TimeStamp: layout.SetTimeStamp(field, image, {value.julian, value.ms}); break;
+    case DataType::String:
+    case DataType::Binary:
+        if (storage::IsMemoType(layout.Fields()[field].type))
+            table.WriteMemo(field, image, reinterpret_cast<const uint8_t*>(value.text.data()), value.text.size());
+        else
+            layout.SetText(field, image, value.text);
+        break;
+    case DataType::Null: layout.SetNull(field, image); break;
+    }
+}
+
+void WriteRows(storage::Table& table, const sql::ResultSet& rows)
+{
+    for (const auto& row : rows.rows) {
+        std::vector<uint8_t> image = table.Layout().BlankRecord();
+        for (size_t i = 0; i < row.size(); ++i)
+            WriteValue(table, i, image.data(), row[i], rows.columns[i]);
+        table.AppendRecord(image.data());
+    }
+}
+
+void RemoveTree(const std::string& folder) noexcept
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+} // namespace
+
+ResultCursor::ResultCursor(std::unique_ptr<storage::Table> table, ADSHANDLE connection, std::string folder)
+    : Cursor(HandleKind::Cursor, std::move(table), connection), mFolder(std::move(folder))
+{
+}
+
+ResultCursor::~ResultCursor()
+{
+    if (!mFolder.empty()) {
+        try {
+            Cursor::Close();
+        } catch (...) {
+        }
+        RemoveFolder();
+    }
+}
+
+void ResultCursor::Close()
+{
+    Cursor::Close();
+    RemoveFolder();
+}
+
+void ResultCursor::RemoveFolder() noexcept
+{
+    if (mFolder.empty())
+        return;
+    RemoveTree(mFolder);
+    mFolder.clear();
+}
+
+std::string ResultDefinition(const std::vector<sql::ResultColumn>& columns)
+{
+    std::string definition;
+    for (const auto& column : columns) {
+        if (column.name.find_first_of(",;") != std::string::npos || column.name.empty())
+            throw EngineError(AE_BAD_DEFINITION, "The result column name \"" + column.name
+                                                     + "\" is empty or holds a comma or semicolon.");
+        definition += column.name + "," + ColumnType(column) + ";";
+    }
+    return definition;
+}
+
+ADSHANDLE OpenResultCursor(const sql::ResultSet& rows, ADSHANDLE hConnect)
+{
+    std::string folder = MakePrivateFolder();
+    try {
+        std::string path = folder + "/" + kTableName;
+        {
+            std::unique_ptr<storage::Table> written =
+                storage::Table::Create(path, storage::TableKind::ADT, ResultDefinition(rows.columns));
+            WriteRows(*written, rows);
+            written->Close();
+        }
+        storage::OpenOptions readOnly;
+        readOnly.readOnly = true;
+        auto cursor = std::make_shared<ResultCursor>(storage::Table::Open(path, storage::TableKind::ADT, readOnly),
+                                                     hConnect, folder);
+        folder.clear(); // the cursor owns it now
+        std::shared_ptr<Connection> connection = LookUp<Connection>(hConnect, "opening a result");
+        ADSHANDLE handle = HandleRegistry::Instance().Register(cursor);
+        connection->Adopt(handle);
+        return handle;
+    } catch (...) {
+        if (!folder.empty())
+            RemoveTree(folder);
+        throw;
+    }
+}
+
+} // namespace engine

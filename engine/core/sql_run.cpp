@@ -1,0 +1,88 @@
+#include "engine/core/sql_run.h"
+
+#include "engine/core/connection.h"
+#include "engine/core/errors.h"
+#include "engine/core/result_cursor.h"
+#include "engine/core/statement_registry.h"
+#include "engine/procedures/server_procedures.h"
+#include "engine/sql/interpreter.h"
+#include "engine/sql/parser.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace engine {
+
+namespace {
+
+struct RunInput {
+    std::shared_ptr<PreparedScript> prepared;
+    sql::ParameterValues values;
+};
+
+RunInput TakePrepared(Statement& statement, const char* function)
+{
+    std::lock_guard<std::mutex> lock(statement.Mutex());
+    if (!statement.Prepared())
+        throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the statement has no prepared SQL text.");
+    statement.RowsAffected() = -1;
+    return {statement.Prepared(), statement.Prepared()->parameters};
+}
+
+RunningStatementRow StartRow(const Connection& connection, const sql::Script& script)
+{
+    RunningStatementRow row;
+    row.connectionName = ClientComputerName();
+    row.databaseUser = connection.Settings().userName;
+    row.database = connection.Path();
+    row.isScript = script.statements.size() > 1;
+    row.fullScript = script.text;
+    row.query = script.text;
+    row.startTime = MillisecondsSinceMidnight();
+    return row;
+}
+
+} // namespace
+
+ADSHANDLE ExecutePrepared(Statement& statement, const char* function)
+{
+    std::shared_ptr<Connection> connection = LookUp<Connection>(statement.ConnectionHandle(), function);
+    RunInput input = TakePrepared(statement, function);
+    const sql::Script& script = input.prepared->script;
+
+    sql::ExecutionOutcome outcome;
+    {
+        RunningEntry entry(StartRow(*connection, script), connection->Handle());
+        sql::ExecutionHooks hooks;
+        hooks.statementStarted = [&entry](const std::string& text) { entry.Statement().SetQuery(text); };
+        sql::ProcedureExecutor executor(ServerProcedures());
+        outcome = sql::RunScript(script, input.values, executor, hooks);
+    }
+    {
+        std::lock_guard<std::mutex> lock(statement.Mutex());
+        statement.RowsAffected() = outcome.rowsAffected;
+    }
+    return outcome.result ? OpenResultCursor(*outcome.result, connection->Handle()) : 0;
+}
+
+uint32_t AffectedRows(Statement& statement, const char* function)
+{
+    std::lock_guard<std::mutex> lock(statement.Mutex());
+    int64_t count = statement.RowsAffected();
+    if (count < 0)
+        throw EngineError(AE_NO_ROW_COUNT, std::string(function) + ": the last execution of the statement changed no "
+                                                                 "rows it could count.");
+    return static_cast<uint32_t>(std::min<int64_t>(count, UINT32_MAX));
+}
+
+void PrepareText(Statement& statement, std::string text)
+{
+    std::lock_guard<std::mutex> lock(statement.Mutex());
+    statement.Prepared().reset();
+    auto prepared = std::make_shared<PreparedScript>();
+    prepared->script = sql::ParseScript(std::move(text));
+    prepared->parameters = sql::ParameterValues(prepared->script.parameters.size());
+    statement.Prepared() = std::move(prepared);
+}
+
+} // namespace engine
