@@ -28,24 +28,35 @@ inline void SetName(ADSHANDLE table, const std::string& name)
     ASSERT_ADS_OK(AdsWriteRecord(table));
 }
 
-// Names in the order of `order` from top to bottom (and checked against the
-// walk from bottom to top).
-inline std::vector<std::string> Walk(ADSHANDLE table, ADSHANDLE order)
+// Names in the order of `order` from top to bottom, one pass only: what a
+// reader sees while another connection is still appending.
+inline std::vector<std::string> WalkForward(ADSHANDLE table, ADSHANDLE order)
 {
-    std::vector<std::string> forward, backward;
-    UNSIGNED16 eof = 0, bof = 0;
+    std::vector<std::string> forward;
+    UNSIGNED16 eof = 0;
     // A failing call ends the walk (it is reported), never loops for ever.
     bool ok = AdsGotoTop(order) == AE_SUCCESS;
     for (ok = ok && AdsAtEOF(table, &eof) == AE_SUCCESS; ok && !eof; ok = ok && AdsAtEOF(table, &eof) == AE_SUCCESS) {
         forward.push_back(FieldText(table, "NAME"));
         ok = AdsSkip(order, 1) == AE_SUCCESS;
     }
-    ok = ok && AdsGotoBottom(order) == AE_SUCCESS;
+    EXPECT_TRUE(ok) << "walking the order: " << LastError().text;
+    return forward;
+}
+
+// Names in the order of `order` from top to bottom, checked against the walk
+// from bottom to top (so the table must not change meanwhile).
+inline std::vector<std::string> Walk(ADSHANDLE table, ADSHANDLE order)
+{
+    const std::vector<std::string> forward = WalkForward(table, order);
+    std::vector<std::string> backward;
+    UNSIGNED16 bof = 0;
+    bool ok = AdsGotoBottom(order) == AE_SUCCESS;
     for (ok = ok && AdsAtBOF(table, &bof) == AE_SUCCESS; ok && !bof; ok = ok && AdsAtBOF(table, &bof) == AE_SUCCESS) {
         backward.insert(backward.begin(), FieldText(table, "NAME"));
         ok = AdsSkip(order, -1) == AE_SUCCESS;
     }
-    EXPECT_TRUE(ok) << "walking the order: " << LastError().text;
+    EXPECT_TRUE(ok) << "walking the order backwards: " << LastError().text;
     EXPECT_EQ(forward, backward) << "the order reads the same both ways";
     return forward;
 }
