@@ -3,10 +3,12 @@
 // thread the way the restore monitor reads it.
 #include "test_sqlexec_support.h"
 
+#include "engine/core/statement_registry.h"
 #include "engine/sql/interpreter.h"
 #include "engine/sql/value.h"
 
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
@@ -246,6 +248,23 @@ TEST_F(StatementRegistry, ListingHasTheElevenColumnsTheMonitorBinds)
         }
     }
     AdsCloseTable(listing);
+}
+
+// Progress outside 0..100 (or not a number) is kept within it, so a
+// listing never shows an impossible percentage.
+TEST(RunningStatement, ProgressIsClampedIntoAPercentage)
+{
+    const struct {
+        double given;
+        double kept;
+    } cases[] = {{-5, 0}, {0, 0}, {42.5, 42.5}, {100, 100}, {250, 100}, {std::nan(""), 0}};
+    engine::RunningStatement statement({});
+    for (const auto& c : cases) {
+        statement.SetProgress(c.given, std::nullopt);
+        EXPECT_EQ(statement.Row().percentComplete, c.kept) << c.given;
+    }
+    statement.SetProgress(10, 7);
+    EXPECT_EQ(statement.Row().secondsUntilFinished, std::optional<int32_t>(7));
 }
 
 } // namespace

@@ -118,10 +118,45 @@ TEST_F(ResultCursors, RowsReadBackThroughTheCursorCalls)
     ASSERT_ADS_OK(AdsCloseTable(cursor));
 }
 
+// The calls a query makes on every result it opens and fetches from.
+TEST_F(ResultCursors, AnswersTheQuerysOpenAndFetchCalls)
+{
+    ADSHANDLE cursor = Run("EXECUTE PROCEDURE sp_TestRows(2)");
+    ASSERT_NE(cursor, 0u);
+    UNSIGNED16 tableType = 0, indexes = 9;
+    ASSERT_ADS_OK(AdsGetTableType(cursor, &tableType));
+    EXPECT_EQ(tableType, ADS_ADT);
+    ASSERT_ADS_OK(AdsGetNumIndexes(cursor, &indexes));
+    EXPECT_EQ(indexes, 0);
+    UNSIGNED32 length = 0;
+    ASSERT_ADS_OK(AdsGetRecordLength(cursor, &length));
+    std::vector<UNSIGNED8> image(length);
+    ASSERT_ADS_OK(AdsGetNullRecord(cursor, image.data(), length));
+
+    ASSERT_ADS_OK(AdsGotoBOF(cursor));
+    ASSERT_ADS_OK(AdsSkip(cursor, 1));
+    UNSIGNED16 visible = 0;
+    ASSERT_ADS_OK(AdsIsRecordVisible(cursor, &visible));
+    EXPECT_EQ(visible, 1);
+    ADSHANDLE index = 5;
+    ASSERT_ADS_OK(AdsGetIndexHandle(cursor, nullptr, &index));
+    EXPECT_EQ(index, 0u);
+    UNSIGNED32 recno = 0;
+    ASSERT_ADS_OK(AdsGetRecordNum(cursor, ADS_IGNOREFILTERS, &recno));
+    EXPECT_EQ(recno, 1u);
+    ASSERT_ADS_OK(AdsGetRecord(cursor, image.data(), &length));
+    ASSERT_ADS_OK(AdsRefreshRecord(cursor));
+    EXPECT_EQ(Text(cursor, "Name"), "row 1");
+    ASSERT_ADS_OK(AdsCloseTable(cursor));
+}
+
 TEST_F(ResultCursors, ResultIsReadOnly)
 {
     ADSHANDLE cursor = Run("EXECUTE PROCEDURE sp_TestRows(1)");
     ASSERT_NE(cursor, 0u);
+    UNSIGNED32 options = 0;
+    ASSERT_ADS_OK(AdsGetTableOpenOptions(cursor, &options));
+    EXPECT_EQ(options & (ADS_READONLY | ADS_EXCLUSIVE), UNSIGNED32(ADS_READONLY));
     ASSERT_ADS_OK(AdsGotoTop(cursor));
     EXPECT_NE(AdsSetString(cursor, "Name", "changed", 7), AE_SUCCESS);
     EXPECT_NE(AdsAppendRecord(cursor), AE_SUCCESS);

@@ -138,6 +138,18 @@ std::string RestoreScript(const std::vector<std::string>& cursorLines)
     return text;
 }
 
+// How many statements the registry lists, the listing included.
+UNSIGNED32 RunningStatements(ADSHANDLE connection)
+{
+    StatementOn statement(connection);
+    ADSHANDLE cursor = 0;
+    EXPECT_EQ(AdsExecuteSQLDirect(statement.Handle(), "EXECUTE PROCEDURE sp_GetSQLStatements()", &cursor), AE_SUCCESS)
+        << LastError().text;
+    UNSIGNED32 count = RecordCount(cursor);
+    AdsCloseTable(cursor);
+    return count;
+}
+
 TEST_F(SqlExec, RestoreScriptsFailCleanlyWhileRestoresAreRefused)
 {
     const struct {
@@ -166,6 +178,7 @@ TEST_F(SqlExec, RestoreScriptsFailCleanlyWhileRestoresAreRefused)
         UNSIGNED32 count = 0;
         EXPECT_EQ(AdsGetRecordCount(statement.Handle(), ADS_IGNOREFILTERS, &count), AE_NO_ROW_COUNT);
         EXPECT_TRUE(folders.Left().isEmpty()) << folders.Left().join(",").toStdString();
+        EXPECT_EQ(RunningStatements(connection.Handle()), 1u) << "only the listing itself should be running";
         // The statement stays usable: the layer prepares it again and reruns.
         UNSIGNED16 type = 0;
         ASSERT_ADS_OK(AdsGetHandleType(statement.Handle(), &type));
