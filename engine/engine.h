@@ -503,6 +503,17 @@ VARNEL_ENGINE_API UNSIGNED32 AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16* pusN
 VARNEL_ENGINE_API UNSIGNED32 AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusArrayLen);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetNumFTSIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetFTSIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusArrayLen);
+/* Full-text index on one character, varchar, Unicode or memo column: its
+ * words (as CONTAINS cuts them) to the records that hold them, kept in the
+ * table's full-text file NAME.fts beside the table. pucFileName is null,
+ * empty or that file's name; pucTag names the index (an index of that name
+ * is replaced). ulPageSize is 0 or a multiple of 512 from 512 to 65536 and
+ * only checked. Words shorter than ulMinWordLen (0: 1) are not stored,
+ * longer than ulMaxWordLen (0: 30, at most 255) are stored cut; CONTAINS
+ * still answers exactly. ulOptions must be 0. AdsDeleteIndex removes it;
+ * AdsGetIndexName, AdsGetIndexFilename and AdsGetIndexExpr (the column)
+ * answer on its handle. */
+VARNEL_ENGINE_API UNSIGNED32 AdsCreateFTSIndex(ADSHANDLE hTable, const char* pucFileName, const char* pucTag, const char* pucField, UNSIGNED32 ulPageSize, UNSIGNED32 ulMinWordLen, UNSIGNED32 ulMaxWordLen, UNSIGNED32 ulOptions, ADSHANDLE* phIndex);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexName(ADSHANDLE hIndex, char* pucName, UNSIGNED16* pusLen);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexFilename(ADSHANDLE hIndex, UNSIGNED16 usOption, char* pucName, UNSIGNED16* pusLen);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexPageSize(ADSHANDLE hIndex, UNSIGNED32* pulPageSize);

@@ -1,6 +1,7 @@
 #include "engine/api/api_cursor.h"
 #include "engine/core/open_table.h"
 #include "engine/expr/lexer.h"
+#include "engine/index/fts_handle.h"
 #include "engine/index/index_open.h"
 #include "engine/storage/file_io.h"
 #include "platform/codepage/codepage.h"
@@ -98,6 +99,60 @@ ADSHANDLE CreateIndex(Cursor& cursor, const IndexTarget& target, indexing::TagDe
     return OrderFor(SharedCursor(cursor), file, tag)->Handle();
 }
 
+// As WithOrder, for a full-text index handle: the owning cursor locked, the
+// index looked up by name afresh.
+template <class Body>
+UNSIGNED32 WithFullText(const char* function, ADSHANDLE hIndex, Body&& body) noexcept
+{
+    return ApiCall(function, [&] {
+        std::shared_ptr<FtsHandle> handle = LookUp<FtsHandle>(hIndex, function);
+        std::shared_ptr<Cursor> cursor = handle->OwnerCursor();
+        if (!cursor)
+            ThrowBadHandle(hIndex, HandleKind::FullTextIndex, function);
+        std::lock_guard<std::mutex> lock(cursor->Mutex());
+        if (cursor->IsClosed())
+            ThrowBadHandle(hIndex, HandleKind::FullTextIndex, function);
+        FtsTarget target = FtsTargetOf(*cursor, *handle, function);
+        std::lock_guard<std::recursive_mutex> fileLock(target.file->Mutex());
+        body(*cursor, target);
+    });
+}
+
+// The name AdsGetIndexFilename gives for an index file's path.
+std::string IndexFileText(const std::string& utf8Path, UNSIGNED16 option, const char* function)
+{
+    RequireArgument(option >= ADS_BASENAME && option <= ADS_FULLPATHNAME, function,
+                    "the option is not 1 (name), 2 (name and extension) or 3 (full path)");
+    std::string path = AnsiName(utf8Path);
+    std::string name = BaseName(path);
+    if (option == ADS_BASENAME)
+        name = name.substr(0, name.find_last_of('.'));
+    return option == ADS_FULLPATHNAME ? path : name;
+}
+
+// The table's full-text file is the only one: a name given must be it.
+void CheckFullTextFile(const storage::Table& table, const std::string& file, const char* function)
+{
+    if (file.empty())
+        return;
+    std::string name = file;
+    if (BaseName(name).find('.') == std::string::npos)
+        name += ".fts";
+    if (IndexPathFor(table, name) != fts::FtsFile::PathFor(table))
+        ThrowNotYetSupported(function, ("in a file other than the table's own full-text file "
+                                        + AnsiName(BaseName(fts::FtsFile::PathFor(table))))
+                                           .c_str());
+}
+
+uint16_t WordLength(UNSIGNED32 given, uint16_t byDefault, const char* function)
+{
+    if (given > fts::kLongestWordLimit)
+        throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": a word length of " + std::to_string(given)
+                                                   + " is above the limit of "
+                                                   + std::to_string(fts::kLongestWordLimit));
+    return given == 0 ? byDefault : uint16_t(given);
+}
+
 template <class Flag>
 UNSIGNED32 IndexFlag(const char* function, ADSHANDLE hIndex, UNSIGNED16* out, Flag flag)
 {
@@ -164,9 +219,43 @@ UNSIGNED32 AdsCreateIndex90(ADSHANDLE hObj, const char* pucFileName, const char*
     });
 }
 
+UNSIGNED32 AdsCreateFTSIndex(ADSHANDLE hTable, const char* pucFileName, const char* pucTag, const char* pucField, UNSIGNED32 ulPageSize, UNSIGNED32 ulMinWordLen, UNSIGNED32 ulMaxWordLen, UNSIGNED32 ulOptions, ADSHANDLE* phIndex)
+{
+    const char* function = "AdsCreateFTSIndex";
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        ADSHANDLE& out = Out(phIndex, function, "the index handle argument is null");
+        if (ulOptions != 0)
+            throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the options " + std::to_string(ulOptions)
+                                                       + " hold unknown bits");
+        indexing::CheckedPageSize(ulPageSize);
+        if (cursor.Table().IsReadOnly())
+            throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
+                                                      + " is open read-only; no index can be created on it.");
+        CheckFullTextFile(cursor.Table(), Optional(pucFileName), function);
+        fts::FtsDefinition definition;
+        definition.name = TextArgument(pucTag, function, "the index name");
+        RequireArgument(!definition.name.empty(), function, "the index name is empty");
+        definition.field = TextArgument(pucField, function, "the column name");
+        definition.minWordLength = WordLength(ulMinWordLen, fts::kDefaultMinWordLength, function);
+        definition.maxWordLength = WordLength(ulMaxWordLen, fts::kDefaultMaxWordLength, function);
+        cursor.WriteRecord();
+        std::shared_ptr<fts::FtsFile> file = fts::FtsFile::ForTable(cursor.Table(), true);
+        std::lock_guard<std::recursive_mutex> lock(file->Mutex());
+        std::shared_ptr<fts::FtsIndex> index = file->Add(std::move(definition), cursor.Table());
+        out = FtsHandleFor(SharedCursor(cursor), index->Name());
+    });
+}
+
 UNSIGNED32 AdsDeleteIndex(ADSHANDLE hIndex)
 {
     const char* function = "AdsDeleteIndex";
+    if (FtsHandleOf(hIndex))
+        return WithFullText(function, hIndex, [&](Cursor& cursor, FtsTarget& target) {
+            if (cursor.Table().IsReadOnly())
+                throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
+                                                          + " is open read-only; its indexes cannot be deleted.");
+            target.file->Remove(target.index, cursor.Table());
+        });
     return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
         if (cursor.Table().IsReadOnly())
             throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
@@ -238,19 +327,39 @@ UNSIGNED32 AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* p
 UNSIGNED32 AdsGetNumFTSIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum)
 {
     const char* function = "AdsGetNumFTSIndexes";
-    return WithCursor(function, hTable, [&](Cursor&) { Out(pusNum, function, "the count argument is null") = 0; });
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        UNSIGNED16& out = Out(pusNum, function, "the count argument is null");
+        std::shared_ptr<fts::FtsFile> file = fts::FtsFile::ForTable(cursor.Table());
+        std::unique_lock<std::recursive_mutex> lock;
+        if (file)
+            lock = std::unique_lock<std::recursive_mutex>(file->Mutex());
+        out = file ? UNSIGNED16(file->Indexes().size()) : 0;
+    });
 }
 
 UNSIGNED32 AdsGetFTSIndexes(ADSHANDLE hTable, ADSHANDLE* pahIndex, UNSIGNED16* pusArrayLen)
 {
     const char* function = "AdsGetFTSIndexes";
-    (void)pahIndex;
-    return WithCursor(function, hTable, [&](Cursor&) { Out(pusArrayLen, function, "the count argument is null") = 0; });
+    return WithCursor(function, hTable, [&](Cursor& cursor) {
+        UNSIGNED16& length = Out(pusArrayLen, function, "the count argument is null");
+        RequireArgument(pahIndex != nullptr || length == 0, function, "the handle array is null");
+        std::vector<ADSHANDLE> handles = FtsHandlesOf(SharedCursor(cursor));
+        size_t copied = std::min<size_t>(handles.size(), length);
+        std::copy_n(handles.begin(), copied, pahIndex);
+        length = UNSIGNED16(handles.size());
+        if (copied < handles.size())
+            throw EngineError(AE_INSUFFICIENT_BUFFER, std::string(function) + ": the table has "
+                                                          + std::to_string(handles.size()) + " full-text indexes");
+    });
 }
 
 UNSIGNED32 AdsGetIndexName(ADSHANDLE hIndex, char* pucName, UNSIGNED16* pusLen)
 {
     const char* function = "AdsGetIndexName";
+    if (FtsHandleOf(hIndex))
+        return WithFullText(function, hIndex, [&](Cursor&, FtsTarget& target) {
+            CopyTextOut(target.index->Name(), pucName, pusLen, function);
+        });
     return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
         CopyTextOut(order.Tag().Name(), pucName, pusLen, function);
     });
@@ -259,20 +368,22 @@ UNSIGNED32 AdsGetIndexName(ADSHANDLE hIndex, char* pucName, UNSIGNED16* pusLen)
 UNSIGNED32 AdsGetIndexFilename(ADSHANDLE hIndex, UNSIGNED16 usOption, char* pucName, UNSIGNED16* pusLen)
 {
     const char* function = "AdsGetIndexFilename";
+    if (FtsHandleOf(hIndex))
+        return WithFullText(function, hIndex, [&](Cursor&, FtsTarget& target) {
+            CopyTextOut(IndexFileText(target.file->Path(), usOption, function), pucName, pusLen, function);
+        });
     return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
-        RequireArgument(usOption >= ADS_BASENAME && usOption <= ADS_FULLPATHNAME, function,
-                        "the option is not 1 (name), 2 (name and extension) or 3 (full path)");
-        std::string path = AnsiName(order.File().Path());
-        std::string name = BaseName(path);
-        if (usOption == ADS_BASENAME)
-            name = name.substr(0, name.find_last_of('.'));
-        CopyTextOut(usOption == ADS_FULLPATHNAME ? path : name, pucName, pusLen, function);
+        CopyTextOut(IndexFileText(order.File().Path(), usOption, function), pucName, pusLen, function);
     });
 }
 
 UNSIGNED32 AdsGetIndexExpr(ADSHANDLE hIndex, char* pucExpr, UNSIGNED16* pusLen)
 {
     const char* function = "AdsGetIndexExpr";
+    if (FtsHandleOf(hIndex))
+        return WithFullText(function, hIndex, [&](Cursor&, FtsTarget& target) {
+            CopyTextOut(target.index->Definition().field, pucExpr, pusLen, function);
+        });
     return WithOrder(function, hIndex, [&](Cursor&, IndexOrder& order) {
         CopyTextOut(order.Tag().Definition().expression, pucExpr, pusLen, function);
     });

@@ -3,6 +3,7 @@
 #include "engine/core/cursor.h"
 
 #include "engine/core/errors.h"
+#include "engine/index/fts_index.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_order.h"
 
@@ -27,6 +28,22 @@ public:
 private:
     std::vector<std::shared_ptr<indexing::IndexFile>> mFiles;
     std::vector<std::unique_lock<std::recursive_mutex>> mLocks;
+};
+
+// The table's full-text file (when it has one), locked for one change.
+class FullTextLock {
+public:
+    explicit FullTextLock(const storage::Table& table) : mFile(fts::FtsFile::ForTable(table))
+    {
+        if (mFile)
+            mLock = std::unique_lock<std::recursive_mutex>(mFile->Mutex());
+    }
+    explicit operator bool() const { return mFile != nullptr; }
+    fts::FtsFile* operator->() const { return mFile.get(); }
+
+private:
+    std::shared_ptr<fts::FtsFile> mFile;
+    std::unique_lock<std::recursive_mutex> mLock;
 };
 
 } // namespace
@@ -73,6 +90,10 @@ void Cursor::SaveIndexes()
         } catch (...) {
         }
     }
+    try {
+        fts::FtsFile::SaveAndForget(*mTable);
+    } catch (...) {
+    }
 }
 
 void Cursor::RebuildIndexes()
@@ -80,6 +101,8 @@ void Cursor::RebuildIndexes()
     FileLocks locks(IndexFiles());
     for (const auto& file : locks.Files())
         file->RebuildAll(*mTable);
+    if (FullTextLock words{*mTable})
+        words->RebuildAll(*mTable);
     mOrderTag = nullptr;
 }
 
@@ -88,7 +111,8 @@ void Cursor::RebuildIndexes()
 void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::function<void()>& change)
 {
     FileLocks locks(IndexFiles());
-    if (locks.Files().empty())
+    FullTextLock words(*mTable);
+    if (locks.Files().empty() && !words)
         return change();
     for (const auto& file : locks.Files())
         file->CatchUp(*mTable);
@@ -100,13 +124,16 @@ void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::
     std::vector<uint8_t> after = mTable->ReadRecord(recno);
     for (const auto& file : locks.Files())
         file->RecordChanged(*mTable, recno, before.data(), after.data());
+    if (words)
+        words->RecordChanged(*mTable, recno, before.data(), after.data());
     mOrderTag = nullptr;
 }
 
 uint32_t Cursor::AppendIndexed(const uint8_t* image)
 {
     FileLocks locks(IndexFiles());
-    if (locks.Files().empty())
+    FullTextLock words(*mTable);
+    if (locks.Files().empty() && !words)
         return mTable->AppendRecord(image);
     for (const auto& file : locks.Files())
         file->CatchUp(*mTable);
@@ -114,6 +141,8 @@ uint32_t Cursor::AppendIndexed(const uint8_t* image)
     std::vector<uint8_t> after = mTable->ReadRecord(recno);
     for (const auto& file : locks.Files())
         file->RecordChanged(*mTable, recno, nullptr, after.data());
+    if (words)
+        words->RecordChanged(*mTable, recno, nullptr, after.data());
     return recno;
 }
 

@@ -13,6 +13,7 @@ const char* HandleKindName(HandleKind kind)
     case HandleKind::Statement: return "statement";
     case HandleKind::Cursor: return "cursor";
     case HandleKind::Find: return "search";
+    case HandleKind::FullTextIndex: return "full-text index";
     }
     return "unknown";
 }

@@ -32,6 +32,8 @@ enum class HandleKind : uint16_t {
     Statement = ADS_STATEMENT,
     Cursor = ADS_CURSOR,
     Find = ADS_FIND_HANDLE,
+    // A full-text index handle: an index to the caller, but not an order.
+    FullTextIndex = 0x100 | ADS_INDEX_ORDER,
 };
 
 const char* HandleKindName(HandleKind kind);
