@@ -53,6 +53,13 @@ UNSIGNED32 SetChoice(const char* function, ADSHANDLE hStatement, UNSIGNED16 valu
                               [&](StatementOptions& o) { o.*option = value; });
 }
 
+// A failed call must not leave an older handle for the caller to close.
+void ClearCursorOut(ADSHANDLE* phCursor)
+{
+    if (phCursor)
+        *phCursor = 0;
+}
+
 void ExecuteInto(Statement& statement, ADSHANDLE* phCursor, const char* function)
 {
     ADSHANDLE cursor = ExecutePrepared(statement, function);
@@ -147,13 +154,17 @@ UNSIGNED32 AdsVerifySQLW(ADSHANDLE hStatement, const char16_t* pwcSQL)
 UNSIGNED32 AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE* phCursor)
 {
     const char* function = "AdsExecuteSQL";
-    return ApiCall(function, [&] { ExecuteInto(*LookUp<Statement>(hStatement, function), phCursor, function); });
+    return ApiCall(function, [&] {
+        ClearCursorOut(phCursor);
+        ExecuteInto(*LookUp<Statement>(hStatement, function), phCursor, function);
+    });
 }
 
 UNSIGNED32 AdsExecuteSQLDirect(ADSHANDLE hStatement, const char* pucSQL, ADSHANDLE* phCursor)
 {
     const char* function = "AdsExecuteSQLDirect";
     return ApiCall(function, [&] {
+        ClearCursorOut(phCursor);
         std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
         RequireArgument(pucSQL != nullptr, function, "the SQL text is null");
         PrepareText(*statement, pucSQL);
@@ -165,6 +176,7 @@ UNSIGNED32 AdsExecuteSQLDirectW(ADSHANDLE hStatement, const char16_t* pwcSQL, AD
 {
     const char* function = "AdsExecuteSQLDirectW";
     return ApiCall(function, [&] {
+        ClearCursorOut(phCursor);
         std::shared_ptr<Statement> statement = LookUp<Statement>(hStatement, function);
         PrepareText(*statement, ScriptText(pwcSQL, function));
         ExecuteInto(*statement, phCursor, function);

@@ -255,6 +255,7 @@ TEST_F(SqlExec, ErrorsOfTheScriptPassThroughWithTheirCodes)
         StatementOn statement(connection.Handle());
         ADSHANDLE cursor = 5;
         ExpectFailure(AdsExecuteSQLDirect(statement.Handle(), c.text, &cursor), c.code, c.fragment);
+        EXPECT_EQ(cursor, 0u);
     }
     EXPECT_TRUE(folders.Left().isEmpty());
 }
