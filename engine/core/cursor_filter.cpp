@@ -1,7 +1,9 @@
 #include "engine/core/cursor_filter.h"
 
+#include "engine/core/errors.h"
 #include "engine/engine.h"
 #include "engine/expr/lexer.h"
+#include "engine/index/fts_index.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_order.h"
 #include "platform/codepage/codepage.h"
@@ -282,10 +284,42 @@ RecordSet ReadRange(const IndexRange& range, const storage::Table& table, uint32
     return set;
 }
 
+// A top-level CONTAINS term on a column that has a full-text index.
+std::optional<IndexPlan> WordsPlan(const expr::FilterTerm& term, const storage::Table& table)
+{
+    std::optional<fts::ContainsTerm> contains = fts::ContainsTermOf(term.text);
+    if (!contains || !fts::HasIndexOn(table, contains->field))
+        return std::nullopt;
+    IndexPlan plan;
+    plan.kind = IndexPlan::Kind::Words;
+    plan.words = WordsQuery{contains->field, contains->condition};
+    return plan;
+}
+
+// The records the full-text index gives; every record when the index is
+// gone or damaged since the filter was set.
+RecordSet ReadWords(const WordsQuery& words, const storage::Table& table, uint32_t count)
+{
+    std::optional<std::vector<uint32_t>> found;
+    try {
+        found = fts::LookupContains(table, words.field, words.condition);
+    } catch (const engine::EngineError&) {
+    }
+    if (!found)
+        return RecordSet(count + 1, true);
+    RecordSet set(count + 1, false);
+    for (uint32_t recno : *found)
+        if (recno <= count)
+            set[recno] = true;
+    return set;
+}
+
 RecordSet ReadPlan(const IndexPlan& plan, const storage::Table& table, uint32_t count)
 {
     if (plan.kind == IndexPlan::Kind::Range)
         return ReadRange(plan.range, table, count);
+    if (plan.kind == IndexPlan::Kind::Words)
+        return ReadWords(plan.words, table, count);
     RecordSet set = ReadPlan(plan.parts[0], table, count);
     for (size_t i = 1; i < plan.parts.size(); ++i) {
         RecordSet other = ReadPlan(plan.parts[i], table, count);
@@ -320,7 +354,8 @@ OptimizedFilter::OptimizedFilter(std::string text, const storage::Table& table, 
     mTermCount = terms.size();
     std::vector<IndexPlan> answered;
     for (const expr::FilterTerm& term : terms) {
-        if (std::optional<IndexPlan> plan = PlanOfTerm(term, mWhole.Schema(), orders)) {
+        std::optional<IndexPlan> words = WordsPlan(term, table);
+        if (std::optional<IndexPlan> plan = words ? words : PlanOfTerm(term, mWhole.Schema(), orders)) {
             answered.push_back(std::move(*plan));
             continue;
         }

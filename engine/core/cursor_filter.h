@@ -84,11 +84,18 @@ struct IndexRange {
     std::optional<std::string> high;
 };
 
-// How an index answers a term: a range, or the AND / OR of sub-plans.
+// How an index answers a term: a range, the records a full-text index gives
+// for CONTAINS(words.field, words.condition), or the AND / OR of sub-plans.
+struct WordsQuery {
+    std::string field;
+    std::string condition;
+};
+
 struct IndexPlan {
-    enum class Kind : uint8_t { Range, And, Or } kind = Kind::Range;
+    enum class Kind : uint8_t { Range, And, Or, Words } kind = Kind::Range;
     IndexRange range;
     std::vector<IndexPlan> parts;
+    WordsQuery words = {};
 };
 
 class OptimizedFilter {

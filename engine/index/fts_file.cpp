@@ -433,6 +433,20 @@ std::optional<std::vector<uint32_t>> LookupContains(const storage::Table& table,
     return index->Lookup(table, condition);
 }
 
+bool HasIndexOn(const storage::Table& table, const std::string& field)
+{
+    std::shared_ptr<FtsFile> file;
+    try {
+        file = FtsFile::ForTable(table);
+    } catch (const engine::EngineError&) {
+        return false; // a damaged file answers nothing; the filter judges every record
+    }
+    if (!file)
+        return false;
+    std::lock_guard<std::recursive_mutex> lock(file->Mutex());
+    return file->OnField(field) != nullptr;
+}
+
 namespace {
 
 void SkipBlanks(std::string_view text, size_t& pos)

@@ -161,5 +161,7 @@ std::optional<ContainsTerm> ContainsTermOf(std::string_view text);
 // from a full-text index on that column; nullopt when the table has none.
 std::optional<std::vector<uint32_t>> LookupContains(const storage::Table& table, const std::string& field,
                                                     const std::string& condition);
+// Whether the table has a sound full-text index on column `field`.
+bool HasIndexOn(const storage::Table& table, const std::string& field);
 
 } // namespace fts
