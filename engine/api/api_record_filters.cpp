@@ -2,10 +2,10 @@
 // evaluation and the long/short field-name translation.
 //
 // Filter texts arrive as UTF-16 (option ADS_ENCODE_UTF16) or as 8-bit text
-// in the system code page, and are compiled in the table's character set,
-// in which its field names and values are. The texts handed back (AdsGetAOF,
-// AdsGetFilter, the unoptimised part) are in the system code page, or UTF-16
-// where the caller asks for it.
+// in the system code page. The compiler takes the system code page and puts
+// literals into the table's character set itself, so texts are kept in the
+// system code page; those handed back (AdsGetAOF, AdsGetFilter, the
+// unoptimised part) are in it too, or UTF-16 where the caller asks for it.
 #include "engine/api/api_cursor.h"
 #include "engine/core/connection.h"
 #include "engine/core/dates.h"
@@ -21,11 +21,7 @@ namespace {
 constexpr UNSIGNED32 kAofKindBits = ADS_KEYSET_AOF | ADS_FIXED_AOF;
 constexpr UNSIGNED32 kResolutionBits = ADS_RESOLVE_IMMEDIATE | ADS_RESOLVE_DYNAMIC;
 
-codepage::CodePage PageOf(Cursor& cursor)
-{
-    return cursor.Table().GetCharType() == storage::CharType::Oem ? codepage::CodePage::Oem850
-                                                                   : codepage::CodePage::Ansi1252;
-}
+constexpr codepage::CodePage kSystemPage = codepage::CodePage::Ansi1252;
 
 std::string DateMaskOf(Cursor& cursor)
 {
@@ -40,29 +36,14 @@ FilterSettings SettingsOf(Cursor& cursor)
     return FilterSettings{cursor.ExactComparison(), DateMaskOf(cursor)};
 }
 
-// 8-bit text in the system code page, as the table's character set has it.
-std::string FromSystemText(Cursor& cursor, std::string_view text)
-{
-    codepage::CodePage page = PageOf(cursor);
-    return page == codepage::CodePage::Ansi1252 ? std::string(text)
-                                                : codepage::Convert(codepage::CodePage::Ansi1252, page, text);
-}
-
-std::string ToSystemText(Cursor& cursor, std::string_view text)
-{
-    codepage::CodePage page = PageOf(cursor);
-    return page == codepage::CodePage::Ansi1252 ? std::string(text)
-                                                : codepage::Convert(page, codepage::CodePage::Ansi1252, text);
-}
-
-std::string FilterTextArgument(Cursor& cursor, const void* filter, UNSIGNED32 options, const char* function)
+std::string FilterTextArgument(const void* filter, UNSIGNED32 options, const char* function)
 {
     RequireArgument(filter != nullptr, function, "the filter text is null");
     if (options & ADS_ENCODE_UTF16) {
         const char16_t* units = static_cast<const char16_t*>(filter);
-        return codepage::FromUtf16(PageOf(cursor), std::u16string_view(units));
+        return codepage::FromUtf16(kSystemPage, std::u16string_view(units));
     }
-    return FromSystemText(cursor, static_cast<const char*>(filter));
+    return static_cast<const char*>(filter);
 }
 
 void CheckOptions(UNSIGNED32 options, UNSIGNED32 allowed, const char* function)
@@ -124,7 +105,7 @@ void CopyRemainderOut(std::basic_string_view<Unit> text, Unit* buffer, UNSIGNED3
 
 using Translate = std::string (*)(std::string_view, const expr::RecordContext&);
 
-// Field names are 8-bit in the table's character set; the caller's text is
+// Field names are 8-bit in the system code page; the caller's text is
 // UTF-8. Only ASCII bytes matter to the translation, so a text that has no
 // form in the character set is translated as it stands.
 UNSIGNED32 TranslateNames(const char* function, ADSHANDLE hTable, const char* in, char* out, UNSIGNED32* length,
@@ -132,11 +113,10 @@ UNSIGNED32 TranslateNames(const char* function, ADSHANDLE hTable, const char* in
 {
     return WithCursor(function, hTable, [&](Cursor& cursor) {
         std::string utf8 = TextArgument(in, function, "the expression is null");
-        codepage::CodePage page = PageOf(cursor);
-        std::string local = codepage::FromUtf8(page, utf8);
-        bool faithful = codepage::ToUtf8(page, local) == utf8;
+        std::string local = codepage::FromUtf8(kSystemPage, utf8);
+        bool faithful = codepage::ToUtf8(kSystemPage, local) == utf8;
         expr::TableContext schema(cursor.Table());
-        std::string result = faithful ? codepage::ToUtf8(page, translate(local, schema)) : translate(utf8, schema);
+        std::string result = faithful ? codepage::ToUtf8(kSystemPage, translate(local, schema)) : translate(utf8, schema);
         CopyTextOut(result, out, length, function);
     });
 }
@@ -148,7 +128,7 @@ UNSIGNED32 AdsSetAOF100(ADSHANDLE hTable, const void* pvFilter, UNSIGNED32 ulOpt
     const char* function = "AdsSetAOF100";
     return WithCursor(function, hTable, [&](Cursor& cursor) {
         CheckOptions(ulOptions, ADS_ENCODE_UTF16 | kAofKindBits | kResolutionBits, function);
-        std::string text = FilterTextArgument(cursor, pvFilter, ulOptions, function);
+        std::string text = FilterTextArgument(pvFilter, ulOptions, function);
         cursor.Filters().SetOptimized(std::make_unique<OptimizedFilter>(
             std::move(text), cursor.Table(), SettingsOf(cursor), KindOf(ulOptions), cursor.Orders()));
     });
@@ -159,7 +139,7 @@ UNSIGNED32 AdsSetFilter100(ADSHANDLE hTable, const void* pvFilter, UNSIGNED32 ul
     const char* function = "AdsSetFilter100";
     return WithCursor(function, hTable, [&](Cursor& cursor) {
         CheckOptions(ulOptions, ADS_ENCODE_UTF16, function);
-        std::string text = FilterTextArgument(cursor, pvFilter, ulOptions, function);
+        std::string text = FilterTextArgument(pvFilter, ulOptions, function);
         cursor.Filters().SetPlain(std::make_unique<FilterExpression>(std::move(text), cursor.Table(), SettingsOf(cursor)));
     });
 }
@@ -187,7 +167,7 @@ UNSIGNED32 AdsGetAOF(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen)
     const char* function = "AdsGetAOF";
     return WithCursor(function, hTable, [&](Cursor& cursor) {
         const OptimizedFilter& filter = RequireOptimized(cursor, function);
-        CopyTextOut(ToSystemText(cursor, filter.Text()), pucFilter, pusLen, function);
+        CopyTextOut(filter.Text(), pucFilter, pusLen, function);
     });
 }
 
@@ -196,7 +176,7 @@ UNSIGNED32 AdsGetFilter(ADSHANDLE hTable, char* pucFilter, UNSIGNED16* pusLen)
     const char* function = "AdsGetFilter";
     return WithCursor(function, hTable, [&](Cursor& cursor) {
         const FilterExpression& filter = RequirePlain(cursor, function);
-        CopyTextOut(ToSystemText(cursor, filter.Text()), pucFilter, pusLen, function);
+        CopyTextOut(filter.Text(), pucFilter, pusLen, function);
     });
 }
 
@@ -214,11 +194,10 @@ UNSIGNED32 AdsGetAOFOptLevel100(ADSHANDLE hTable, UNSIGNED16* pusOptLevel, void*
         const OptimizedFilter& filter = RequireOptimized(cursor, function);
         Out(pusOptLevel, function, "the level argument is null") = filter.Level();
         if (ulOptions & ADS_ENCODE_UTF16) {
-            std::u16string text = codepage::ToUtf16(PageOf(cursor), filter.Unoptimized());
+            std::u16string text = codepage::ToUtf16(kSystemPage, filter.Unoptimized());
             CopyRemainderOut<char16_t>(text, static_cast<char16_t*>(pvNonOpt), pulLen, function);
         } else {
-            std::string text = ToSystemText(cursor, filter.Unoptimized());
-            CopyRemainderOut<char>(text, static_cast<char*>(pvNonOpt), pulLen, function);
+            CopyRemainderOut<char>(filter.Unoptimized(), static_cast<char*>(pvNonOpt), pulLen, function);
         }
     });
 }
@@ -252,7 +231,7 @@ UNSIGNED32 AdsEvalLogicalExpr(ADSHANDLE hTable, const char* pucExpr, UNSIGNED16*
 {
     const char* function = "AdsEvalLogicalExpr";
     return WithCursor(function, hTable, [&](Cursor& cursor) {
-        std::string text = FromSystemText(cursor, TextArgument(pucExpr, function, "the expression is null"));
+        std::string text = TextArgument(pucExpr, function, "the expression is null");
         UNSIGNED16& result = Out(pbResult, function, "the result argument is null");
         FilterExpression expression(std::move(text), cursor.Table(), SettingsOf(cursor));
         result = expression.Matches(cursor.RecordNumber(), cursor.CurrentImage()) ? 1 : 0;

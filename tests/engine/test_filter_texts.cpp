@@ -65,6 +65,22 @@ TEST(FilterTexts, EightBitTextWithoutTheUtf16Option)
     EXPECT_EQ(Walk(table, table), (Names{"DORA"}));
 }
 
+TEST(FilterTexts, TextsMeetTheValuesOfAnOemTableInItsOwnCharacterSet)
+{
+    apitest::FolderConnection connection;
+    ADSHANDLE table = apitest::CreateTable(connection.Handle(), "oem", ADS_CDX, "NAME,Char,10;", ADS_OEM);
+    apitest::AppendNames(table, {"\xC4RGER", "ARGER", "\xD6L"}); // ÄRGER, ARGER, ÖL in the system code page
+    const std::u16string utf16 = u"NAME = '\u00C4'";
+    ASSERT_ADS_OK(AdsSetAOF100(table, utf16.c_str(), kDefaultAof));
+    EXPECT_EQ(Walk(table, table), (Names{"\xC4RGER"}));
+    ASSERT_ADS_OK(AdsSetFilter100(table, "NAME <> '\xD6L'", 0));
+    EXPECT_EQ(Walk(table, table), (Names{"\xC4RGER"}));
+    char text[32] = {};
+    UNSIGNED16 length = sizeof text;
+    ASSERT_ADS_OK(AdsGetFilter(table, text, &length));
+    EXPECT_EQ(std::string(text, length), "NAME <> '\xD6L'") << "handed back in the system code page";
+}
+
 // The statement list the restore monitor filters: long column names with
 // blanks, unquoted in the filter text.
 class StatementList {
@@ -143,8 +159,9 @@ TEST(FilterTexts, TheMonitorsFilterWithItsLocateFilterOnTop)
             ASSERT_ADS_OK(AdsAtEOF(table, &eof));
             bool expected = std::find(c.visible.begin(), c.visible.end(), number) != c.visible.end();
             EXPECT_EQ(!eof, expected) << "Locate of " << number;
-            if (!eof)
+            if (!eof) {
                 EXPECT_EQ(FieldText(table, "Query Number"), std::to_string(number));
+            }
             ASSERT_ADS_OK(AdsClearFilter(table));
         }
         EXPECT_EQ(list.Visible(), c.visible) << "the optimized filter outlives the Locate filter";
