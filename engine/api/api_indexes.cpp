@@ -118,6 +118,13 @@ UNSIGNED32 WithFullText(const char* function, ADSHANDLE hIndex, Body&& body) noe
     });
 }
 
+void RefuseReadOnly(Cursor& cursor, const char* function, const char* refused)
+{
+    if (cursor.Table().IsReadOnly())
+        throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName() + " is open read-only; "
+                                                  + refused + ".");
+}
+
 // The name AdsGetIndexFilename gives for an index file's path.
 std::string IndexFileText(const std::string& utf8Path, UNSIGNED16 option, const char* function)
 {
@@ -228,9 +235,7 @@ UNSIGNED32 AdsCreateFTSIndex(ADSHANDLE hTable, const char* pucFileName, const ch
             throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the options " + std::to_string(ulOptions)
                                                        + " hold unknown bits");
         indexing::CheckedPageSize(ulPageSize);
-        if (cursor.Table().IsReadOnly())
-            throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
-                                                      + " is open read-only; no index can be created on it.");
+        RefuseReadOnly(cursor, function, "no index can be created on it");
         CheckFullTextFile(cursor.Table(), Optional(pucFileName), function);
         fts::FtsDefinition definition;
         definition.name = TextArgument(pucTag, function, "the index name");
@@ -251,15 +256,11 @@ UNSIGNED32 AdsDeleteIndex(ADSHANDLE hIndex)
     const char* function = "AdsDeleteIndex";
     if (FtsHandleOf(hIndex))
         return WithFullText(function, hIndex, [&](Cursor& cursor, FtsTarget& target) {
-            if (cursor.Table().IsReadOnly())
-                throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
-                                                          + " is open read-only; its indexes cannot be deleted.");
+            RefuseReadOnly(cursor, function, "its indexes cannot be deleted");
             target.file->Remove(target.index, cursor.Table());
         });
     return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
-        if (cursor.Table().IsReadOnly())
-            throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
-                                                      + " is open read-only; its indexes cannot be deleted.");
+        RefuseReadOnly(cursor, function, "its indexes cannot be deleted");
         std::shared_ptr<indexing::IndexFile> file = order.SharedFile();
         std::shared_ptr<indexing::Tag> tag = order.SharedTag();
         {

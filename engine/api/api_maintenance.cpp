@@ -1,4 +1,5 @@
 #include "engine/api/api_cursor.h"
+#include "engine/index/fts_index.h"
 #include "engine/index/index_open.h"
 #include "engine/storage/file_io.h"
 #include "engine/core/open_table.h"
@@ -81,11 +82,13 @@ UNSIGNED32 AdsDeleteTable(ADSHANDLE hTable)
         std::shared_ptr<Cursor> cursor = LookUp<Cursor>(hTable, function);
         std::string path;
         std::string indexPath;
+        std::string wordsPath;
         storage::TableKind kind;
         {
             std::lock_guard<std::mutex> lock(cursor->Mutex());
             path = codepage::FromUtf8(codepage::CodePage::Ansi1252, cursor->Table().FileName());
             indexPath = DefaultIndexPath(cursor->Table());
+            wordsPath = fts::FtsFile::PathFor(cursor->Table());
             kind = cursor->Table().Kind();
         }
         CloseCursor(hTable, function);
@@ -93,6 +96,7 @@ UNSIGNED32 AdsDeleteTable(ADSHANDLE hTable)
         // Its default index describes records that are gone; left behind, it
         // would be opened with the next table of that name.
         storage::RemoveFile(indexPath);
+        storage::RemoveFile(wordsPath);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "engine/core/connection.h"
 #include "engine/core/errors.h"
 #include "engine/engine.h"
+#include "engine/index/fts_index.h"
 #include "engine/index/index_open.h"
 #include "engine/storage/file_io.h"
 #include "platform/codepage/codepage.h"
@@ -147,6 +148,7 @@ ADSHANDLE CreateTableCursor(ADSHANDLE hConnect, const CreateRequest& request, co
     std::unique_ptr<storage::Table> table = storage::Table::Create(path, kind, request.definition, options);
     // The indexes of a table this one replaced describe records that are gone.
     storage::RemoveFile(DefaultIndexPath(*table));
+    storage::RemoveFile(fts::FtsFile::PathFor(*table));
     return AdoptTable(std::move(table), hConnect);
 }
 

@@ -312,6 +312,15 @@ TEST(FullTextIndexes, RefusedDefinitionsMakeNoIndex)
     ADSHANDLE index = 0;
     EXPECT_ADS_OK(AdsCreateFTSIndex(table, "refusals", "T", "TITLE", 512, 2, 8, 0, &index));
     ASSERT_ADS_OK(AdsCloseTable(table));
+
+    // Through a read-only open nothing is made or removed.
+    table = OpenTable(connection.Handle(), "refusals", ADS_ADT, ADS_READONLY);
+    ExpectFailure(AdsCreateFTSIndex(table, nullptr, "U", "TITLE", 0, 0, 0, 0, &index), AE_TABLE_READ_ONLY, "read-only");
+    UNSIGNED16 length = 1;
+    ASSERT_ADS_OK(AdsGetFTSIndexes(table, &index, &length));
+    ExpectFailure(AdsDeleteIndex(index), AE_TABLE_READ_ONLY, "read-only");
+    EXPECT_TRUE(std::filesystem::exists(connection.File("refusals.fts")));
+    ASSERT_ADS_OK(AdsCloseTable(table));
 }
 
 void SpoilByte(const std::string& path, std::streamoff offset, char value)
@@ -376,6 +385,37 @@ TEST(FullTextIndexes, DamagedFilesAreReportedAndRebuilt)
     table = OpenTable(connection.Handle(), "worn", ADS_NTX);
     EXPECT_EQ(Lookup(table, "TITLE", "red"), (std::vector<uint32_t>{1, 3}));
     ASSERT_ADS_OK(AdsCloseTable(table));
+}
+
+} // namespace
+
+namespace {
+
+// A table deleted or made again under its name takes its full-text indexes
+// with it: the next table of that name starts without them, and its writes
+// are not refused for columns it does not have.
+TEST(FullTextIndexes, GoWithTheTableTheyDescribe)
+{
+    FolderConnection connection;
+    for (bool deleteFirst : {true, false}) {
+        ADSHANDLE table = CreateTable(connection.Handle(), "cycle", ADS_VFP, "BODY,Memo;");
+        CreateFts(table, "WORDS", "BODY");
+        ASSERT_TRUE(std::filesystem::exists(connection.File("cycle.fts")));
+        if (deleteFirst) {
+            ASSERT_ADS_OK(AdsDeleteTable(table));
+            EXPECT_FALSE(std::filesystem::exists(connection.File("cycle.fts"))) << "deleted with the table";
+        } else {
+            ASSERT_ADS_OK(AdsCloseTable(table));
+        }
+        table = CreateTable(connection.Handle(), "cycle", ADS_VFP, "TITLE,Char,10;");
+        UNSIGNED16 count = 9;
+        ASSERT_ADS_OK(AdsGetNumFTSIndexes(table, &count));
+        EXPECT_EQ(count, 0u);
+        ASSERT_ADS_OK(AdsAppendRecord(table));
+        SetText(table, "TITLE", "fresh");
+        EXPECT_ADS_OK(AdsWriteRecord(table));
+        ASSERT_ADS_OK(AdsDeleteTable(table));
+    }
 }
 
 } // namespace
