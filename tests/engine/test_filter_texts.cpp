@@ -3,6 +3,7 @@
 // filter, both filters at once, refused texts, the presence probes, and the
 // expression calls beside them.
 #include "tests/engine/test_filter_support.h"
+#include "tests/engine/test_sqlexec_support.h"
 
 #include <algorithm>
 
@@ -166,6 +167,34 @@ TEST(FilterTexts, TheMonitorsFilterWithItsLocateFilterOnTop)
         }
         EXPECT_EQ(list.Visible(), c.visible) << "the optimized filter outlives the Locate filter";
     }
+}
+
+TEST(FilterTexts, TheMonitorsFilterOnTheStatementListItself)
+{
+    testsupport::EnvGuard computer("COMPUTERNAME", QByteArray("FILTER-PC"));
+    apitest::FolderConnection connection;
+    sqlexec::StatementOn statement(connection.Handle());
+    ADSHANDLE cursor = 0;
+    ASSERT_ADS_OK(AdsExecuteSQLDirect(statement.Handle(), "EXECUTE PROCEDURE sp_GetSQLStatements()", &cursor));
+    ASSERT_NE(cursor, 0u);
+    const std::string filter = "Active = True AND Connection Name = 'FILTER-PC'";
+    EXPECT_EQ(ThroughShortNames(cursor, filter), filter);
+    ASSERT_ADS_OK(AdsSetExact22(cursor, 1));
+    ASSERT_ADS_OK(SetAof(cursor, filter));
+    UNSIGNED32 shown = Count(cursor, ADS_RESPECTFILTERS);
+    EXPECT_LE(shown, Count(cursor, ADS_IGNOREFILTERS));
+    ASSERT_ADS_OK(AdsGotoTop(cursor));
+    for (UNSIGNED32 i = 0; i < shown; ++i) {
+        EXPECT_EQ(FieldText(cursor, "Connection Name"), "FILTER-PC");
+        ASSERT_ADS_OK(AdsSkip(cursor, 1));
+    }
+    EXPECT_TRUE(PastEnd(cursor));
+    ASSERT_ADS_OK(SetFilter(cursor, "(Query Number=0)"));
+    ASSERT_ADS_OK(AdsGotoTop(cursor));
+    EXPECT_TRUE(PastEnd(cursor)) << "no statement has number 0";
+    ASSERT_ADS_OK(AdsClearFilter(cursor));
+    ASSERT_ADS_OK(AdsClearAOF(cursor));
+    ASSERT_ADS_OK(AdsCloseTable(cursor));
 }
 
 TEST(FilterTexts, BothFiltersMustAcceptARecord)
