@@ -6,6 +6,11 @@
 
 #include <QProcess>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <string>
 
 namespace {
@@ -31,6 +36,42 @@ ShellRun RunShell(const QStringList& arguments, const QByteArray& standardInput 
             process.readAllStandardError().toStdString()};
 }
 
+// Runs the program on a pseudo-terminal, as a person typing would: `typed`
+// is the keyboard, the terminal output comes back. Echo and output
+// translation are off so that the text is exactly what the program wrote.
+ShellRun RunOnTerminal(const std::vector<std::string>& arguments, const std::string& typed)
+{
+    termios settings{};
+    cfmakeraw(&settings);
+    settings.c_lflag |= ICANON; // line editing, and Ctrl-D as end of input
+    settings.c_cc[VEOF] = 4;
+    settings.c_cc[VMIN] = 1;
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, &settings, nullptr);
+    if (child == 0) {
+        std::vector<char*> argv{const_cast<char*>(VARNEL_BIN_DIR "/varnel-sql")};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    ShellRun run;
+    if (child < 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return run;
+    }
+    EXPECT_EQ(write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    char buffer[4096];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) // ends with EIO once the program exits
+        run.out.append(buffer, static_cast<std::size_t>(n));
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(terminal);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
 class SqlShell : public ::testing::Test {
 protected:
     QStringList Connected(const QStringList& rest) const
@@ -43,17 +84,22 @@ protected:
 
 TEST_F(SqlShell, ProcedureResultsPrintAsAlignedText)
 {
-    const ShellRun run = RunShell(Connected({"-c", "EXECUTE PROCEDURE sp_setapplicationid('Caf\xc3\xa9 r\xc3\xa9seau')",
-                                             "-c", "EXECUTE PROCEDURE sp_getapplicationid()"}));
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    // Separate -c texts are separate executions on one connection, and the
-    // Windows-1252 value comes back to the terminal as UTF-8.
-    EXPECT_EQ(run.out, "(no result)\n"
-                       "ApplicationID\n"
-                       "-------------\n"
-                       "Caf\xc3\xa9 r\xc3\xa9seau\n"
-                       "(1 row)\n");
+    // A folder, and a full connection string as the data-access layer sends it.
+    for (const QString& target : {folder.path(), "Data Source=" + folder.path() + ";FIPS=False;ServerType=LOCAL|REMOTE;"}) {
+        SCOPED_TRACE(target.toStdString());
+        const ShellRun run = RunShell({"--connect", target, "-c",
+                                       "EXECUTE PROCEDURE sp_setapplicationid('Caf\xc3\xa9 r\xc3\xa9seau')", "-c",
+                                       "EXECUTE PROCEDURE sp_getapplicationid()"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        // Separate -c texts are separate executions on one connection, and the
+        // Windows-1252 value comes back to the terminal as UTF-8.
+        EXPECT_EQ(run.out, "(no result)\n"
+                           "ApplicationID\n"
+                           "-------------\n"
+                           "Caf\xc3\xa9 r\xc3\xa9seau\n"
+                           "(1 row)\n");
+    }
 }
 
 TEST_F(SqlShell, ScriptsRunWholeFromStandardInputAndFromFiles)
@@ -71,6 +117,27 @@ TEST_F(SqlShell, ScriptsRunWholeFromStandardInputAndFromFiles)
     const ShellRun fromFile = RunShell(Connected({file, "-c", "EXECUTE PROCEDURE sp_getapplicationid()"}));
     EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err;
     EXPECT_EQ(fromFile.out, "(no result)\nApplicationID\n-------------\nfrom script\n(1 row)\n");
+}
+
+TEST_F(SqlShell, OnATerminalALoneSemicolonOrABlankLineEndsAStatement)
+{
+    const std::string typed = "EXECUTE PROCEDURE sp_setapplicationid('one');\n"
+                              "  ;\n"
+                              "DECLARE @Name String;\n"
+                              "SET @Name = 'two';\n"
+                              "EXECUTE PROCEDURE sp_setapplicationid(@Name);\n"
+                              "\n"
+                              "\n"
+                              "EXECUTE PROCEDURE sp_getapplicationid()\n"
+                              "\x04";
+    const ShellRun run = RunOnTerminal({"--connect", folder.path().toStdString()}, typed);
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    // The script's own semicolons do not end it; a second blank line runs
+    // nothing; what is left at end of input still runs.
+    EXPECT_EQ(run.out, "varnel-sql>         ... (no result)\n"
+                       "varnel-sql>         ...         ...         ... (no result)\n"
+                       "varnel-sql> varnel-sql>         ... \n"
+                       "ApplicationID\n-------------\ntwo\n(1 row)\n");
 }
 
 TEST_F(SqlShell, CsvQuotesWhatNeedsQuoting)
@@ -113,11 +180,15 @@ TEST_F(SqlShell, FailuresAreReportedAndTheNextInputStillRuns)
 
 TEST_F(SqlShell, BadConnectionsAndCommandLinesAreRefused)
 {
-    const ShellRun missingFolder =
-        RunShell({"--connect", folder.file("no/such/folder"), "-c", "EXECUTE PROCEDURE sp_getapplicationid()"});
-    EXPECT_EQ(missingFolder.exitCode, 1);
-    EXPECT_EQ(missingFolder.err.rfind("error ", 0), 0u) << missingFolder.err;
-    EXPECT_EQ(missingFolder.out, "");
+    const QString missing = folder.file("no/such/folder");
+    for (const QString& target : {missing, "Data Source=" + missing + ";FIPS=False;"}) {
+        SCOPED_TRACE(target.toStdString());
+        const ShellRun run = RunShell({"--connect", target, "-c", "EXECUTE PROCEDURE sp_getapplicationid()"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err.rfind("error 6006: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(missing.toStdString()), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
 
     const struct {
         QStringList arguments;
