@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -100,6 +101,43 @@ TEST_F(SqlShell, ProcedureResultsPrintAsAlignedText)
                            "Caf\xc3\xa9 r\xc3\xa9seau\n"
                            "(1 row)\n");
     }
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+TEST_F(SqlShell, ColumnsLineUpUnderTheirNames)
+{
+    // The statement list has many columns: numbers right-aligned, NULL shown.
+    const ShellRun run = RunShell(Connected({"-c", "EXECUTE PROCEDURE sp_GetSQLStatements()"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 4u) << run.out;
+    EXPECT_EQ(lines[0].rfind("Query Number | Active | Percent Complete | ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[2].rfind("           1 | T      |                0 | ", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[2].substr(lines[2].size() - 4), "NULL");
+    EXPECT_EQ(lines[3], "(1 row)");
+    for (std::size_t at = 0; (at = lines[0].find(" | ", at)) != std::string::npos; ++at) {
+        EXPECT_EQ(lines[1].substr(at, 3), "-+-") << at;
+        EXPECT_EQ(lines[2].substr(at, 3), " | ") << at;
+    }
+
+    // A value longer than a first read takes, with two-byte characters:
+    // widths count characters, not bytes.
+    std::string value;
+    for (int i = 0; i < 150; ++i)
+        value += "\xc3\xa9x";
+    const ShellRun longValue = RunShell(Connected(
+        {"-c", QString::fromStdString("EXECUTE PROCEDURE sp_setapplicationid('" + value + "')"), "-c",
+         "EXECUTE PROCEDURE sp_getapplicationid()"}));
+    EXPECT_EQ(longValue.exitCode, 0) << longValue.err;
+    EXPECT_EQ(longValue.out, "(no result)\nApplicationID\n" + std::string(300, '-') + "\n" + value + "\n(1 row)\n");
 }
 
 TEST_F(SqlShell, ScriptsRunWholeFromStandardInputAndFromFiles)
