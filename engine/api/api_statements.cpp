@@ -95,7 +95,9 @@ UNSIGNED32 AdsGetHandleType(ADSHANDLE hObj, UNSIGNED16* pusType)
         if (!object)
             throw EngineError(AE_INVALID_HANDLE, std::string(function) + ": " + std::to_string(hObj)
                                                      + " is not an open handle");
-        out = static_cast<UNSIGNED16>(object->Kind());
+        // A full-text index is an index handle to the caller.
+        HandleKind kind = object->Kind() == HandleKind::FullTextIndex ? HandleKind::Index : object->Kind();
+        out = static_cast<UNSIGNED16>(kind);
     });
 }
 

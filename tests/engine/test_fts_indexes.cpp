@@ -246,6 +246,9 @@ TEST(FullTextIndexes, ListedNamedAndDeleted)
     ASSERT_ADS_OK(AdsGetFTSIndexes(table, handles, &length));
     ASSERT_EQ(length, 2u);
     EXPECT_EQ(handles[0], titles) << "the same handle again";
+    UNSIGNED16 handleType = 0;
+    ASSERT_ADS_OK(AdsGetHandleType(titles, &handleType));
+    EXPECT_EQ(handleType, ADS_INDEX_ORDER);
     EXPECT_EQ(IndexName(handles[0]), "TITLES");
     EXPECT_EQ(IndexName(handles[1]), "BODIES");
     char text[300] = {};
