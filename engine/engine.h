@@ -293,6 +293,10 @@ typedef UNSIGNED32 (*ADS_SQL_ABORT_FUNC)(void);
 #define AE_DUPLICATE_KEY 6116      /* a second record with a candidate key */
 #define AE_INDEX_NOT_FOUND 6117    /* no index (tag) of that name */
 #define AE_INVALID_KEY 6118        /* a key or key expression that cannot be used */
+#define AE_TRANSACTION_ACTIVE 6119 /* a transaction is already open on the connection */
+#define AE_NO_TRANSACTION 6120     /* commit or rollback without an open transaction */
+#define AE_SAVEPOINT_NOT_FOUND 6121 /* no savepoint of that name in the transaction */
+#define AE_ROLLBACK_INCOMPLETE 6122 /* a change could not be undone; the others were */
 
 /* ===== 1. Errors ============================================================ */
 VARNEL_ENGINE_API UNSIGNED32 AdsGetLastError(UNSIGNED32* pulErrCode, char* pucBuf, UNSIGNED16* pusBufLen);

@@ -2,6 +2,7 @@
 #include "engine/core/connection.h"
 #include "engine/core/statement_registry.h"
 #include "engine/core/table_search.h"
+#include "engine/core/transaction.h"
 
 #include <chrono>
 #include <cstdio>
@@ -266,47 +267,74 @@ UNSIGNED32 AdsCloseCachedTables(ADSHANDLE hConnect)
     return ApiCall(function, [&] { ConnectionOf(hConnect, function); });
 }
 
-UNSIGNED32 AdsBeginTransaction(ADSHANDLE /*hConnect*/)
+UNSIGNED32 AdsBeginTransaction(ADSHANDLE hConnect)
 {
-    return NotYetSupported("AdsBeginTransaction");
+    const char* function = "AdsBeginTransaction";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        BeginTransaction(hConnect, function);
+    });
 }
 
-UNSIGNED32 AdsCommitTransaction(ADSHANDLE /*hConnect*/)
+UNSIGNED32 AdsCommitTransaction(ADSHANDLE hConnect)
 {
-    return NotYetSupported("AdsCommitTransaction");
+    const char* function = "AdsCommitTransaction";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        CommitTransaction(hConnect, function);
+    });
 }
 
-UNSIGNED32 AdsRollbackTransaction(ADSHANDLE /*hConnect*/)
+UNSIGNED32 AdsRollbackTransaction(ADSHANDLE hConnect)
 {
-    return NotYetSupported("AdsRollbackTransaction");
+    const char* function = "AdsRollbackTransaction";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        RollbackTransaction(hConnect, function);
+    });
 }
 
-UNSIGNED32 AdsRollbackTransaction80(ADSHANDLE /*hConnect*/, const char* /*pucSavepoint*/, UNSIGNED32 /*ulOptions*/)
+UNSIGNED32 AdsRollbackTransaction80(ADSHANDLE hConnect, const char* pucSavepoint, UNSIGNED32 ulOptions)
 {
-    return NotYetSupported("AdsRollbackTransaction80");
+    const char* function = "AdsRollbackTransaction80";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        RequireArgument(ulOptions == 0, function, "the options must be 0");
+        // Without a name the whole transaction goes, as with the plain call.
+        std::string savepoint = pucSavepoint ? pucSavepoint : "";
+        if (savepoint.empty())
+            RollbackTransaction(hConnect, function);
+        else
+            RollbackToSavepoint(hConnect, savepoint, function);
+    });
 }
 
-UNSIGNED32 AdsCreateSavepoint(ADSHANDLE /*hConnect*/, const char* /*pucSavepoint*/, UNSIGNED32 /*ulOptions*/)
+UNSIGNED32 AdsCreateSavepoint(ADSHANDLE hConnect, const char* pucSavepoint, UNSIGNED32 ulOptions)
 {
-    return NotYetSupported("AdsCreateSavepoint");
+    const char* function = "AdsCreateSavepoint";
+    return ApiCall(function, [&] {
+        ConnectionOf(hConnect, function);
+        RequireArgument(ulOptions == 0, function, "the options must be 0");
+        CreateSavepoint(hConnect, TextArgument(pucSavepoint, function, "the savepoint name is null"), function);
+    });
 }
 
 UNSIGNED32 AdsInTransaction(ADSHANDLE hConnect, UNSIGNED16* pbInTrans)
 {
     const char* function = "AdsInTransaction";
-    // No transaction can be started yet, so none is ever active.
     return ApiCall(function, [&] {
         ConnectionOf(hConnect, function);
-        Out(pbInTrans, function, "the flag argument is null") = 0;
+        Out(pbInTrans, function, "the flag argument is null") = InTransaction(hConnect) ? 1 : 0;
     });
 }
 
 UNSIGNED32 AdsGetTransactionCount(ADSHANDLE hConnect, UNSIGNED32* pulTransactionCount)
 {
     const char* function = "AdsGetTransactionCount";
+    // Transactions do not nest: the depth is 1 inside one, 0 outside.
     return ApiCall(function, [&] {
         ConnectionOf(hConnect, function);
-        Out(pulTransactionCount, function, "the count argument is null") = 0;
+        Out(pulTransactionCount, function, "the count argument is null") = InTransaction(hConnect) ? 1 : 0;
     });
 }
 

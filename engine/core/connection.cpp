@@ -1,6 +1,8 @@
 #include "engine/core/connection.h"
 
+#include "engine/core/cursor.h"
 #include "engine/core/errors.h"
+#include "engine/core/transaction.h"
 #include "engine/engine.h"
 #include "engine/storage/file_io.h"
 #include "platform/codepage/codepage.h"
@@ -32,6 +34,20 @@ bool IsFolder(const std::string& utf8Path)
 {
     struct stat info{};
     return ::stat(utf8Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Edits not yet stored belong to the transaction being abandoned: closing
+// the cursors afterwards must not store them.
+void DropPendingEdits(const std::vector<ADSHANDLE>& children)
+{
+    for (ADSHANDLE child : children) {
+        std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(child);
+        auto* cursor = dynamic_cast<Cursor*>(object.get());
+        if (cursor == nullptr)
+            continue;
+        std::lock_guard<std::mutex> lock(cursor->Mutex());
+        cursor->DropPendingEdit();
+    }
 }
 
 } // namespace
@@ -141,7 +157,25 @@ void Connection::CloseChildren()
 
 void Connection::Close()
 {
+    // An open transaction is undone while its tables are still open; the
+    // children are closed whatever the rollback reports.
+    std::exception_ptr rollbackFailure;
+    try {
+        if (InTransaction(Handle())) {
+            std::vector<ADSHANDLE> children;
+            {
+                std::lock_guard<std::mutex> lock(mMutex);
+                children = mChildren;
+            }
+            DropPendingEdits(children);
+        }
+        RollbackOnDisconnect(Handle());
+    } catch (...) {
+        rollbackFailure = std::current_exception();
+    }
     CloseChildren();
+    if (rollbackFailure)
+        std::rethrow_exception(rollbackFailure);
 }
 
 bool ReleaseAndClose(ADSHANDLE handle)

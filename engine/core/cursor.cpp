@@ -269,14 +269,20 @@ void Cursor::WriteLocked(uint32_t recno, Write write)
         && !table.IsRecordLocked(recno);
     if (lockHere)
         table.LockRecord(recno);
+    // Inside a transaction the lock outlives the write: the journal may put
+    // the old image back, so nobody else may change the record meanwhile.
+    bool keepLock = false;
     try {
+        keepLock = JournalChange(*this, recno) && lockHere;
+        if (keepLock)
+            KeepLockUntilEnd(*this, recno);
         write(table);
     } catch (...) {
-        if (lockHere)
+        if (lockHere && !keepLock)
             table.UnlockRecord(recno);
         throw;
     }
-    if (lockHere)
+    if (lockHere && !keepLock)
         table.UnlockRecord(recno);
 }
 
@@ -324,6 +330,10 @@ void Cursor::AppendRecord()
     StorePending();
     std::vector<uint8_t> blank = Layout().BlankRecord();
     uint32_t recno = AppendIndexed(blank.data());
+    if (JournalAppend(*this, recno) && !mTable->IsExclusive() && !mTable->IsTableLocked()) {
+        mTable->LockRecord(recno);
+        KeepLockUntilEnd(*this, recno);
+    }
     Arrive(recno);
     mEdit = mImage;
     mPending = true;

@@ -45,6 +45,7 @@
 
 #include "engine/core/cursor_filter.h"
 #include "engine/core/handles.h"
+#include "engine/core/transaction.h"
 #include "engine/index/index_tag.h"
 #include "engine/storage/table.h"
 
@@ -125,6 +126,17 @@ public:
     void AppendRecord();
     void DeleteRecord();
     void RecallRecord();
+
+    // Transaction undo (cursor_tx.cpp), under Mutex(). BeforeImage reads a
+    // record as the journal keeps it; RestoreBeforeImage writes it back and
+    // UndoAppend marks an appended record deleted, both through the indexed
+    // write path so that every open index follows.
+    RecordBeforeImage BeforeImage(uint32_t recno) const;
+    void RestoreBeforeImage(uint32_t recno, const RecordBeforeImage& before);
+    void UndoAppend(uint32_t recno);
+    // Forgets a pending edit without storing it (a rolled-back transaction).
+    void DropPendingEdit();
+    void ReleaseRecordLock(uint32_t recno);
 
     // Field resolution: a 1-based number (cast into the pointer) or a name.
     size_t FieldIndex(const char* field, const char* function) const;

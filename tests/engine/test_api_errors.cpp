@@ -78,7 +78,7 @@ TEST(ApiErrors, LaterFunctionsAnswerNotYetSupportedNamingThemselves)
     };
     const Case cases[] = {
         {"AdsEnableEncryption", [] { return AdsEnableEncryption(1, "x"); }},
-        {"AdsBeginTransaction", [] { return AdsBeginTransaction(1); }},
+        {"AdsGetActiveLinkInfo", [] { return AdsGetActiveLinkInfo(1, 1, nullptr, nullptr); }},
         {"AdsDDFindClose", [] { return AdsDDFindClose(1, 2); }},
     };
     for (const Case& c : cases) {
