@@ -58,6 +58,7 @@ UNSIGNED32 AdsCreateTable90(ADSHANDLE hConnect, const char* pucName, const char*
 UNSIGNED32 AdsZapTable(ADSHANDLE hTable)
 {
     return WithCursor("AdsZapTable", hTable, [&](Cursor& c) {
+        RefuseInTransaction(c.ConnectionHandle(), "AdsZapTable");
         c.WriteRecord();
         c.Table().Zap();
         c.RebuildIndexes();
@@ -68,6 +69,7 @@ UNSIGNED32 AdsZapTable(ADSHANDLE hTable)
 UNSIGNED32 AdsPackTable(ADSHANDLE hTable)
 {
     return WithCursor("AdsPackTable", hTable, [&](Cursor& c) {
+        RefuseInTransaction(c.ConnectionHandle(), "AdsPackTable");
         c.WriteRecord();
         c.Table().Pack();
         c.RebuildIndexes();
@@ -127,6 +129,7 @@ UNSIGNED32 AdsCopyTableContents(ADSHANDLE hObjFrom, ADSHANDLE hTableTo, UNSIGNED
         RequireArgument(from != to, function, "a table cannot be copied into itself");
         std::scoped_lock lock(from->Mutex(), to->Mutex());
         bool includeDeleted = IncludeDeleted(usFilterOption, function);
+        RefuseInTransaction(to->ConnectionHandle(), function);
         from->WriteRecord();
         to->WriteRecord();
         from->Table().CopyContentsTo(to->Table(), includeDeleted);

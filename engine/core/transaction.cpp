@@ -19,6 +19,7 @@ namespace {
 // The state of one record before the first change of a savepoint segment.
 struct JournalEntry {
     std::shared_ptr<Cursor> cursor;
+    std::string table; // for messages, kept in case the cursor closes
     uint32_t recno = 0;
     bool appended = false;
     RecordBeforeImage before;
@@ -80,6 +81,7 @@ bool Journal(Cursor& cursor, uint32_t recno, bool appended)
         return true;
     JournalEntry entry;
     entry.cursor = SharedCursor(cursor);
+    entry.table = cursor.TableName();
     entry.recno = recno;
     entry.appended = appended;
     if (!appended)
@@ -90,7 +92,7 @@ bool Journal(Cursor& cursor, uint32_t recno, bool appended)
 
 std::string Describe(const JournalEntry& entry)
 {
-    return "record " + std::to_string(entry.recno) + " of " + entry.cursor->TableName();
+    return "record " + std::to_string(entry.recno) + " of " + entry.table;
 }
 
 // Puts one record back; the failure text, or "" when it was restored.
@@ -217,6 +219,13 @@ bool InTransaction(ADSHANDLE connection)
 {
     std::lock_guard<std::mutex> lock(gMutex);
     return gTransactions.count(connection) != 0;
+}
+
+void RefuseInTransaction(ADSHANDLE connection, const char* function)
+{
+    if (InTransaction(connection))
+        throw EngineError(AE_TRANSACTION_ACTIVE, std::string(function) + " cannot run inside a transaction: its "
+                                                     "changes could not be rolled back. Commit or roll back first.");
 }
 
 void RollbackOnDisconnect(ADSHANDLE connection)

@@ -48,6 +48,10 @@ void RollbackTransaction(ADSHANDLE connection, const char* function);
 void RollbackToSavepoint(ADSHANDLE connection, const std::string& savepoint, const char* function);
 void CreateSavepoint(ADSHANDLE connection, const std::string& savepoint, const char* function);
 bool InTransaction(ADSHANDLE connection);
+// Raises AE_TRANSACTION_ACTIVE when the connection has an open transaction:
+// for operations the journal cannot undo (pack and zap renumber or drop
+// records, a bulk copy writes past the cursor).
+void RefuseInTransaction(ADSHANDLE connection, const char* function);
 // Rolls back an open transaction of a connection that goes away; nothing
 // without one.
 void RollbackOnDisconnect(ADSHANDLE connection);
