@@ -388,6 +388,8 @@ void Cursor::Close()
         return;
     StorePending();
     SaveIndexes();
+    if (DeferClose(*this))
+        return;
     DropOrders(nullptr);
     mTable->Close();
     mTable.reset();

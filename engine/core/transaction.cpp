@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <set>
@@ -38,6 +39,8 @@ struct Transaction {
     std::set<RecordKey> segmentSeen;
     std::vector<Savepoint> savepoints;
     std::vector<std::pair<std::shared_ptr<Cursor>, uint32_t>> heldLocks;
+    // Cursors closed by their callers while the transaction was open.
+    std::vector<std::shared_ptr<Cursor>> deferredCloses;
 };
 
 std::mutex gMutex;
@@ -143,6 +146,29 @@ void ReleaseLocks(const Transaction& transaction)
     }
 }
 
+// The closes the transaction held back; each is tried, the first failure
+// raised after the others ran.
+void FinishCloses(const Transaction& transaction)
+{
+    std::exception_ptr firstFailure;
+    for (const auto& cursor : transaction.deferredCloses) {
+        try {
+            cursor->Close();
+        } catch (...) {
+            if (!firstFailure)
+                firstFailure = std::current_exception();
+        }
+    }
+    if (firstFailure)
+        std::rethrow_exception(firstFailure);
+}
+
+void EndTransaction(const Transaction& transaction)
+{
+    ReleaseLocks(transaction);
+    FinishCloses(transaction);
+}
+
 Transaction TakeTransaction(ADSHANDLE connection, const char* function)
 {
     std::lock_guard<std::mutex> lock(gMutex);
@@ -156,10 +182,10 @@ void EndWithRollback(Transaction transaction, const char* function)
     try {
         UndoAll(std::move(transaction.journal), function);
     } catch (...) {
-        ReleaseLocks(transaction);
+        EndTransaction(transaction);
         throw;
     }
-    ReleaseLocks(transaction);
+    EndTransaction(transaction);
 }
 
 } // namespace
@@ -175,8 +201,7 @@ void BeginTransaction(ADSHANDLE connection, const char* function)
 
 void CommitTransaction(ADSHANDLE connection, const char* function)
 {
-    Transaction transaction = TakeTransaction(connection, function);
-    ReleaseLocks(transaction);
+    EndTransaction(TakeTransaction(connection, function));
 }
 
 void RollbackTransaction(ADSHANDLE connection, const char* function)
@@ -232,6 +257,28 @@ void RollbackOnDisconnect(ADSHANDLE connection)
 {
     if (InTransaction(connection))
         RollbackTransaction(connection, "AdsDisconnect");
+}
+
+bool DeferClose(Cursor& cursor)
+{
+    std::lock_guard<std::mutex> lock(gMutex);
+    auto it = gTransactions.find(cursor.ConnectionHandle());
+    if (it == gTransactions.end())
+        return false;
+    Transaction& transaction = it->second;
+    // The handle is already released here: the journal's own reference is
+    // the one kept.
+    auto journaled = std::find_if(transaction.journal.begin(), transaction.journal.end(),
+                                  [&](const JournalEntry& e) { return e.cursor.get() == &cursor; });
+    auto locked = std::find_if(transaction.heldLocks.begin(), transaction.heldLocks.end(),
+                               [&](const auto& held) { return held.first.get() == &cursor; });
+    std::shared_ptr<Cursor> kept = journaled != transaction.journal.end() ? journaled->cursor
+        : locked != transaction.heldLocks.end()                         ? locked->first
+                                                                         : nullptr;
+    if (!kept)
+        return false;
+    transaction.deferredCloses.push_back(std::move(kept));
+    return true;
 }
 
 bool JournalChange(Cursor& cursor, uint32_t recno)

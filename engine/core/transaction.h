@@ -56,6 +56,11 @@ void RefuseInTransaction(ADSHANDLE connection, const char* function);
 // without one.
 void RollbackOnDisconnect(ADSHANDLE connection);
 
+// True when the cursor changed records in its connection's open
+// transaction: the table then stays open until the transaction ends (so a
+// rollback can still reach its records), and the transaction closes it.
+bool DeferClose(Cursor& cursor);
+
 // Hooks of the cursor's write paths (called under the cursor's mutex), before
 // a change and after an append. True when the cursor's connection has an
 // open transaction; the cursor then hands the record lock it took to
