@@ -387,12 +387,7 @@ void FtsFile::MarkChanged()
     mChanged = true;
     // One byte outside the checksums: a writer that stops before saving
     // leaves it set, and the next open rebuilds from the table.
-    try {
-        storage::File file = storage::File::Open(mPath, true);
-        const char mark = 1;
-        file.WriteAt(kChangedByte, &mark, 1);
-    } catch (const storage::StorageError&) {
-    }
+    storage::TryWriteByte(mPath, kChangedByte, 1);
 }
 
 void FtsFile::SaveIfChanged(const storage::Table& table)
@@ -406,17 +401,7 @@ void FtsFile::Save(const storage::Table& table)
     if (table.IsReadOnly() || mRemoved)
         return;
     std::string image = FileImage(mIndexes, std::min(mCovered, table.RecordCount()));
-    std::string temporary = storage::TemporarySibling(mPath);
-    try {
-        storage::File file = storage::File::CreateNew(temporary);
-        file.WriteAt(0, image.data(), image.size());
-        file.Sync();
-        file.Close();
-        storage::RenameFile(temporary, mPath);
-    } catch (...) {
-        storage::RemoveFile(temporary);
-        throw;
-    }
+    storage::ReplaceFileWith(mPath, image);
     mChanged = false;
 }
 

@@ -247,12 +247,7 @@ void IndexFile::MarkChanged()
     // When even that byte cannot be written (a read-only folder), the save
     // will fail too: the file then keeps its old record coverage, which
     // makes its next open rebuild it. The change in memory stands.
-    try {
-        storage::File file = storage::File::Open(mPath, true);
-        const char mark = 1;
-        file.WriteAt(kChangedByteOffset, &mark, 1);
-    } catch (const storage::StorageError&) {
-    }
+    storage::TryWriteByte(mPath, kChangedByteOffset, 1);
 }
 
 void IndexFile::SaveIfChanged(const storage::Table& table)
@@ -268,17 +263,7 @@ void IndexFile::Save(const storage::Table& table)
     if (table.IsReadOnly())
         return;
     std::string image = WriteIndexImage(mPageSize, mTags, std::min(mCovered, table.RecordCount()));
-    std::string temporary = storage::TemporarySibling(mPath);
-    try {
-        storage::File file = storage::File::CreateNew(temporary);
-        file.WriteAt(0, image.data(), image.size());
-        file.Sync();
-        file.Close();
-        storage::RenameFile(temporary, mPath);
-    } catch (...) {
-        storage::RemoveFile(temporary);
-        throw;
-    }
+    storage::ReplaceFileWith(mPath, image);
     mChanged = false;
 }
 

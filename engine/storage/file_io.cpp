@@ -316,4 +316,30 @@ std::string TemporarySibling(const std::string& utf8Path)
     return utf8Path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
 }
 
+void ReplaceFileWith(const std::string& utf8Path, const std::string& image)
+{
+    const std::string temporary = TemporarySibling(utf8Path);
+    try {
+        File file = File::CreateNew(temporary);
+        file.WriteAt(0, image.data(), image.size());
+        file.Sync();
+        file.Close();
+        RenameFile(temporary, utf8Path);
+    } catch (...) {
+        RemoveFile(temporary);
+        throw;
+    }
+}
+
+bool TryWriteByte(const std::string& utf8Path, uint64_t offset, char value)
+{
+    try {
+        File file = File::Open(utf8Path, true);
+        file.WriteAt(offset, &value, 1);
+        return true;
+    } catch (const StorageError&) {
+        return false;
+    }
+}
+
 } // namespace storage

@@ -104,4 +104,14 @@ void LinkFile(const std::string& existing, const std::string& newName);
 // A name for a temporary file in the same folder as `utf8Path`.
 std::string TemporarySibling(const std::string& utf8Path);
 
+// Replaces the file at `utf8Path` by `image` as a whole: written to a
+// temporary sibling, synced, then renamed over it. On failure the old file
+// is untouched and the temporary file removed; the error propagates.
+void ReplaceFileWith(const std::string& utf8Path, const std::string& image);
+
+// Writes one byte at `offset` of an existing file, as a best-effort mark (a
+// "changed since saved" flag). Returns false when the byte cannot be written;
+// callers whose later save would fail as well rely on that save to notice.
+bool TryWriteByte(const std::string& utf8Path, uint64_t offset, char value);
+
 } // namespace storage

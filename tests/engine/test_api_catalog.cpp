@@ -26,8 +26,9 @@ std::vector<std::string> ListTables(ADSHANDLE connection, const std::string& mas
         result = AdsFindNextTable(connection, search, name, &length);
     }
     EXPECT_EQ(result, AE_NO_FILE_FOUND) << LastError().text;
-    if (search != 0)
+    if (search != 0) {
         EXPECT_EQ(AdsFindClose(connection, search), AE_SUCCESS);
+    }
     return names;
 }
 

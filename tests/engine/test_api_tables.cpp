@@ -127,7 +127,7 @@ TEST(ApiTables, NullsAndEmptiesReadBackAsSuch)
         ASSERT_ADS_OK(AdsWriteRecord(table));
         for (const ColumnCase& column : kind.columns) {
             SCOPED_TRACE(column.field);
-            UNSIGNED16 empty = 9, isNull = 9;
+            UNSIGNED16 empty = 9;
             ASSERT_ADS_OK(AdsIsEmpty(table, column.field, &empty));
             EXPECT_EQ(empty, 0);
             ASSERT_ADS_OK(kind.type == ADS_VFP ? AdsSetNull(table, column.field) : AdsSetEmpty(table, column.field));
