@@ -297,6 +297,14 @@ typedef UNSIGNED32 (*ADS_SQL_ABORT_FUNC)(void);
 #define AE_NO_TRANSACTION 6120     /* commit or rollback without an open transaction */
 #define AE_SAVEPOINT_NOT_FOUND 6121 /* no savepoint of that name in the transaction */
 #define AE_ROLLBACK_INCOMPLETE 6122 /* a change could not be undone; the others were */
+/* Raised by backups and restores. */
+#define AE_NOT_A_BACKUP 6140        /* a folder without a backup manifest */
+#define AE_BACKUP_DAMAGED 6141      /* a manifest that fails its own checks */
+#define AE_CHECKSUM_MISMATCH 6142   /* a backup file whose bytes are not the ones backed up */
+#define AE_WRONG_PASSWORD 6143      /* the password does not match the backup's */
+#define AE_DISK_FULL 6144           /* no room left for a file being written */
+#define AE_BACKUP_FILE_MISSING 6145 /* a file the manifest lists is not in the backup */
+#define AE_OPERATION_ABORTED 6146   /* stopped by the SQL abort function or the SQL timeout */
 
 /* ===== 1. Errors ============================================================ */
 VARNEL_ENGINE_API UNSIGNED32 AdsGetLastError(UNSIGNED32* pulErrCode, char* pucBuf, UNSIGNED16* pusBufLen);
