@@ -263,6 +263,8 @@ typedef UNSIGNED32 (*ADS_SQL_ABORT_FUNC)(void);
 #define AE_TABLE_NOT_LOCKED 5087
 #define AE_INVALID_STATEMENT_HANDLE 5106
 #define AE_NO_ROW_COUNT 5117
+#define AE_NO_OBJECT_FOUND 5137     /* a dictionary search found none, or no more */
+#define AE_PROPERTY_NOT_SET 5138    /* a dictionary property without a value */
 #define AE_NOT_YET_SUPPORTED 6000
 #define AE_INTERNAL_ERROR 6001
 #define AE_INVALID_ARGUMENT 6002      /* null pointer, option out of range */
@@ -297,6 +299,10 @@ typedef UNSIGNED32 (*ADS_SQL_ABORT_FUNC)(void);
 #define AE_NO_TRANSACTION 6120     /* commit or rollback without an open transaction */
 #define AE_SAVEPOINT_NOT_FOUND 6121 /* no savepoint of that name in the transaction */
 #define AE_ROLLBACK_INCOMPLETE 6122 /* a change could not be undone; the others were */
+/* Data dictionaries. */
+#define AE_DD_LOGIN_FAILED 6130     /* unknown user or wrong password */
+#define AE_DD_OBJECT_NOT_FOUND 6131 /* no table, user, group, procedure or link of that name */
+#define AE_DD_INVALID 6132          /* not a dictionary, or one of a newer schema */
 /* Raised by backups and restores. */
 #define AE_NOT_A_BACKUP 6140        /* a folder without a backup manifest */
 #define AE_BACKUP_DAMAGED 6141      /* a manifest that fails its own checks */
