@@ -25,6 +25,7 @@
 
 #include "framework/classes.h"
 #include "framework/dberror.h"
+#include "framework/fieldtypes.h"
 #include "framework/tset.h"
 
 #include <QByteArray>
@@ -101,8 +102,6 @@ using TFilterOptions = TSet<TFilterOption>;
 enum TDataAction { daFail, daAbort, daRetry };
 
 enum TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
-
-enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
 
 // A record buffer: a block made by NewRecordBuffer, laid out by the dataset.
 using TRecordBuffer = quint8*;
@@ -243,6 +242,9 @@ public:
     // Blob access: a stream over the field's content, owned by the caller.
     virtual std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode);
     virtual void CloseBlob(TField* /*field*/) {}
+    // The class a default field of `type` is made of (nullptr: no field
+    // object for that type).
+    virtual TFieldClass FieldClassFor(TFieldType type) const;
     // May `field` be written in dsSetKey?
     virtual bool IsIndexField(TField* /*field*/) const { return false; }
     // Master and detail key fields of a linked dataset.
@@ -447,6 +449,22 @@ private:
     std::unique_ptr<TFieldDefs> mFieldDefs;
     std::vector<TDataSource*> mDataSources;
 };
+
+// The silent exception: an operation given up on purpose (an error event
+// answering daAbort); the application shows no message for it.
+class EAbort : public Exception {
+public:
+    using Exception::Exception;
+    std::shared_ptr<Exception> Clone() const override { return std::make_shared<EAbort>(*this); }
+};
+[[noreturn]] void Abort();
+
+// The application's handler for an exception that an event handler let
+// escape where the framework must go on (OnFilterRecord). The window
+// toolkit installs it; without one the exception propagates.
+using TApplicationExceptionHandler = std::function<void(const Exception& E)>;
+void SetApplicationExceptionHandler(TApplicationExceptionHandler handler);
+const TApplicationExceptionHandler& ApplicationExceptionHandler();
 
 // The framework's error texts, shared by the framework and the layer.
 namespace dbtexts {
