@@ -18,6 +18,7 @@ namespace {
 struct RunInput {
     std::shared_ptr<PreparedScript> prepared;
     sql::ParameterValues values;
+    uint32_t timeout = 0;
 };
 
 RunInput TakePrepared(Statement& statement, const char* function)
@@ -26,7 +27,7 @@ RunInput TakePrepared(Statement& statement, const char* function)
     if (!statement.Prepared())
         throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the statement has no prepared SQL text.");
     statement.RowsAffected() = -1;
-    return {statement.Prepared(), statement.Prepared()->parameters};
+    return {statement.Prepared(), statement.Prepared()->parameters, statement.Options().timeout};
 }
 
 RunningStatementRow StartRow(const Connection& connection, const sql::Script& script)
@@ -53,6 +54,7 @@ ADSHANDLE ExecutePrepared(Statement& statement, const char* function)
     sql::ExecutionOutcome outcome;
     {
         RunningEntry entry(StartRow(*connection, script), connection->Handle());
+        entry.Statement().SetTimeout(input.timeout);
         sql::ExecutionHooks hooks;
         hooks.statementStarted = [&entry](const std::string& text) { entry.Statement().SetQuery(text); };
         sql::ProcedureExecutor executor(ServerProcedures());

@@ -21,6 +21,18 @@ void RunningStatement::SetQuery(std::string text)
     mRow.query = std::move(text);
 }
 
+void RunningStatement::SetTimeout(uint32_t seconds)
+{
+    mTimeoutSeconds = seconds;
+    mTimeoutStart = std::chrono::steady_clock::now();
+}
+
+bool RunningStatement::TimedOut() const
+{
+    return mTimeoutSeconds != 0
+        && std::chrono::steady_clock::now() - mTimeoutStart >= std::chrono::seconds(mTimeoutSeconds);
+}
+
 void RunningStatement::SetProgress(double percent, std::optional<int32_t> secondsLeft)
 {
     double clamped = std::isnan(percent) ? 0.0 : std::clamp(percent, 0.0, 100.0);

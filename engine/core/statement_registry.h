@@ -16,6 +16,7 @@
 
 #include "engine/engine.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -51,6 +52,11 @@ public:
     void SetConnection(ADSHANDLE connection) { mConnection = connection; }
 
     void SetQuery(std::string text);
+    // The SQL timeout the statement runs under (0: none), counted from now.
+    void SetTimeout(uint32_t seconds);
+    // True once the statement has run longer than its SQL timeout.
+    bool TimedOut() const;
+    uint32_t TimeoutSeconds() const { return mTimeoutSeconds; }
     // Clamps `percent` into 0..100; a NaN reads as 0.
     void SetProgress(double percent, std::optional<int32_t> secondsLeft);
     RunningStatementRow Row() const;
@@ -59,6 +65,8 @@ private:
     mutable std::mutex mMutex;
     RunningStatementRow mRow;
     ADSHANDLE mConnection = 0;
+    uint32_t mTimeoutSeconds = 0;
+    std::chrono::steady_clock::time_point mTimeoutStart;
 };
 
 class StatementRegistry {
