@@ -172,6 +172,10 @@ public:
     void InsertRecord(const QList<Variant>& values);
     void AppendRecord(const QList<Variant>& values);
     void ClearFields();
+    // Asks the links to write pending values into the fields
+    // (deUpdateRecord); "Dataset not in edit or insert mode" outside the
+    // writable states.
+    void UpdateRecord();
     // True once a field was written since the edit began.
     bool Modified() const { return mModified; }
     void SetModified(bool value) { mModified = value; }
@@ -288,7 +292,7 @@ public:
     TRecordBuffer ActiveBuffer() const;
     TRecordBuffer CalcBuffer() const { return mCalcBuffer; }
     // The buffer after the last buffered record (scratch).
-    TRecordBuffer SpareBuffer() const { return mBuffers[size_t(mRecordCount)]; }
+    TRecordBuffer SpareBuffer() const;
     int BookmarkSize() const { return FBookmarkSize; }
 
     // Enters `state` for one step; RestoreState puts the returned one back.
@@ -351,9 +355,22 @@ protected:
     void ClearBuffers();
     // Resizes the ring to `count` record buffers (plus the spare).
     void SetBufferCount(int count);
+    // The same by the number of buffers including the spare: 0 frees them
+    // all (so that a new buffer layout can take effect), n makes n - 1
+    // record buffers and the spare.
+    void SetBufferListSize(int total);
+    int BufferListSize() const { return int(mBuffers.size()); }
+    // A copy of the bookmark bytes of `buffer` (BookmarkSize() bytes).
+    TBookmark BufferBookmark(TRecordBuffer buffer) const;
     // Raises the required-field error for the first required field without
     // value.
     void CheckRequiredFields();
+    // Value hooks of the framework's GetFieldData/PutFieldData for data
+    // fields (FieldNo() > 0) in a record buffer; a dataset that replaces
+    // those two operations needs neither. The base reads no value and
+    // refuses writes.
+    virtual bool ReadDataFieldValue(TField* field, TRecordBuffer record, void* buffer);
+    virtual void WriteDataFieldValue(TField* field, TRecordBuffer record, const void* buffer);
     // The calculated-area entry of a calculated or lookup field in `buffer`:
     // a has-value byte, then the field's DataSize bytes.
     quint8* CalculatedEntry(TField* field, TRecordBuffer buffer) const;
@@ -397,7 +414,6 @@ private:
     void DoInternalClose();
     void AllocateRing();
     void FreeRing();
-    void SetActiveBuffersNeeded();
     int LinkBufferNeed() const;
     bool FetchNext();
     bool FetchPrior();
@@ -409,12 +425,13 @@ private:
     void DistributeEvent(TDataEvent event, qintptr info);
     void BeginInsertAppend();
     void EndInsertAppend();
+    bool ScanRecords(bool fromStart, bool forward, const std::function<bool(TRecordBuffer)>& matches,
+                     TBookmark& found);
+    bool ScanForKeys(const QString& keyFields, const Variant& keyValues, TLocateOptions options, TBookmark& found,
+                     const QString& resultFields, Variant* result);
     void AddRecord(const QList<Variant>& values, bool append);
     void CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& handler);
     void CheckCanModify() const;
-    void CheckParentState();
-    void ComputeFieldLayout();
-    void CalculateLookupField(TField* field);
     void AddDataSource(TDataSource* source);
     void RemoveDataSource(TDataSource* source);
     void UpdateBufferCount();

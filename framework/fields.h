@@ -161,6 +161,7 @@ protected:
     // The text forms; the default is AsString.
     virtual QString GetText(bool displayText) const;
     [[noreturn]] void AccessError(const QString& typeName) const;
+    void Notification(TComponent* component, TOperation operation) override;
     void CheckInactive() const;
     // Native value helpers over GetData/SetData.
     template <class T>
@@ -190,6 +191,10 @@ private:
     QString mDefaultExpression;
     QString mKeyFields;
     TDataSet* mLookupDataSet = nullptr;
+    // While OnValidate runs, reads of this field see the value being
+    // written.
+    bool mValidating = false;
+    const void* mValidatingValue = nullptr;
     QString mLookupKeyFields;
     QString mLookupResultField;
 };
@@ -222,7 +227,7 @@ private:
 // Text fields.
 
 // 8-bit text in the system code page, Size characters, zero-terminated in
-// the buffer. Reads drop trailing blanks unless FixedChar.
+// the buffer. A longer text is cut to Size characters, as the column holds.
 class TStringField : public TField {
     VARNEL_DECLARE_CLASS(TStringField, TField)
 
