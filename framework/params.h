@@ -41,8 +41,7 @@ public:
     const QString& Name() const { return mName; }
     void SetName(const QString& name) { mName = name; }
     TFieldType DataType() const { return mDataType; }
-    // Changing the type converts a held value to the new type when it can
-    // (and clears it when it cannot).
+    // Changing the type keeps the value; reads convert it to what they give.
     void SetDataType(TFieldType type);
     TParamType ParamType() const { return mParamType; }
     void SetParamType(TParamType type) { mParamType = type; }

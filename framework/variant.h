@@ -10,8 +10,8 @@
 // Conversions (As*): numbers convert among each other (integers checked for
 // range, doubles to integers rounded halves to even), strings parse with
 // the global format settings, booleans are -1/0 as numbers and "True"/
-// "False" as text, dates are doubles as numbers. Null and empty do not
-// convert to numbers, booleans or dates, but empty is "" as text; any
+// "False" as text, dates are doubles as numbers. Empty converts to 0, false
+// and ""; null converts to nothing (VarToStr gives "" for it). Any
 // impossible conversion raises EVariantError naming both types: "Could not
 // convert variant of type (Null) into type (Integer)"; a value out of range
 // raises EVariantOverflowError.
@@ -166,3 +166,5 @@ inline bool VarIsNull(const Variant& v) { return v.IsNull(); }
 inline bool VarIsEmpty(const Variant& v) { return v.IsEmpty(); }
 inline bool VarIsClear(const Variant& v) { return v.IsNullOrEmpty(); }
 inline bool VarIsArray(const Variant& v) { return v.IsArray(); }
+// AsString, but "" for null.
+inline QString VarToStr(const Variant& v) { return v.IsNull() ? QString() : v.AsString(); }
