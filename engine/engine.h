@@ -229,6 +229,11 @@ typedef UNSIGNED32 (*ADS_SQL_ABORT_FUNC)(void);
 #define ADS_LINK_GLOBAL 1
 #define ADS_LINK_AUTH_ACTIVE_USER 2
 #define ADS_LINK_PATH_IS_STATIC 4
+/* This engine's own dictionary properties (AdsDDGet/SetDatabaseProperty,
+ * AdsDDGetTableProperty). */
+#define ADS_DD_COMMENT 8001          /* text: the dictionary's description */
+#define ADS_DD_LOGINS_REQUIRED 8002  /* 16-bit: 1 = a connection must name a user */
+#define ADS_DD_TABLE_PRIMARY_KEY 8101 /* text: the index that is the table's primary key */
 
 /* ---- Dates ------------------------------------------------------------------
  * Julian day = day number + 1721425, day 1 being 1 January of year 1
@@ -585,6 +590,47 @@ VARNEL_ENGINE_API UNSIGNED32 AdsDDFindNextObject(ADSHANDLE hDictionary, ADSHANDL
 VARNEL_ENGINE_API UNSIGNED32 AdsDDFindClose(ADSHANDLE hDictionary, ADSHANDLE hFindHandle);
 VARNEL_ENGINE_API UNSIGNED32 AdsDDCreateLink(ADSHANDLE hDictionary, const char* pucLinkAlias, const char* pucLinkedDDPath, const char* pucUserName, const char* pucPassword, UNSIGNED32 ulOptions);
 VARNEL_ENGINE_API UNSIGNED32 AdsDDDropLink(ADSHANDLE hDictionary, const char* pucLinkedDD, UNSIGNED16 usDropGlobal);
+
+/* ===== Engine extensions: making and changing data dictionaries ==============
+ * hDictionary is a connection opened on the .add file. Users, groups,
+ * procedures, global links and database properties are changed only by the
+ * administrator AdsSys (AE_PERMISSION_DENIED otherwise); tables by any user
+ * of the connection. Every change is stored at once, whole or not at all.
+ *
+ * AdsDDCreate makes a new dictionary file (refused when it exists) whose
+ * administrator AdsSys has pucAdminPassword (may be empty), and returns a
+ * connection to it logged in as AdsSys.
+ * AdsDDAddTable adds an existing table file: pucTablePath relative to the
+ * dictionary's folder or absolute (stored relative when it lies inside that
+ * folder); pucIndexFiles ';'-separated names of further index files opened
+ * with the table (null or empty: none; the default compound file always is).
+ * AdsDDRemoveTable forgets a table; with usDeleteFiles 1 it also removes the
+ * table's files (refused while the table is open anywhere).
+ * AdsDDCreateUser adds a user (to pucGroupName when not null or empty).
+ * AdsDDSetUserPassword: the administrator for anyone, a user for themselves.
+ * AdsDDAddProcedure registers a procedure entry (listed with object type 10).
+ * AdsDDSetDatabaseProperty: ADS_DD_COMMENT (text, usPropertyLen bytes) and
+ * ADS_DD_LOGINS_REQUIRED (16-bit). New dictionaries do not require logins.
+ *
+ * Rules of the dictionary family above: AdsDDRenameObject renames a table's
+ * entry only (its files keep their names, so nothing on disk can be left
+ * half-renamed). AdsDDGetUserProperty 1102 answers the groups as "g1;g2;"
+ * and 5138 for a user in no group; asked with a buffer too small it answers
+ * 5005 with the length a buffer needs including the terminator. Links: a
+ * link without ADS_LINK_AUTH_ACTIVE_USER logs in to the linked dictionary
+ * when it is made and keeps only that user's password verifier (the link
+ * stops working when that password changes); with it the connection's own
+ * user and password are used. A link that is not global serves only the user
+ * who made it. AdsGetActiveLinkInfo numbers the links from 1. */
+VARNEL_ENGINE_API UNSIGNED32 AdsDDCreate(const char* pucDictionaryPath, const char* pucAdminPassword, const char* pucDescription, ADSHANDLE* phConnect);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDAddTable(ADSHANDLE hDictionary, const char* pucTableName, const char* pucTablePath, UNSIGNED16 usTableType, UNSIGNED16 usCharType, const char* pucIndexFiles, const char* pucComment);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDRemoveTable(ADSHANDLE hDictionary, const char* pucTableName, UNSIGNED16 usDeleteFiles);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDCreateUser(ADSHANDLE hDictionary, const char* pucGroupName, const char* pucUserName, const char* pucPassword, const char* pucDescription);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDSetUserPassword(ADSHANDLE hDictionary, const char* pucUserName, const char* pucPassword);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDCreateUserGroup(ADSHANDLE hDictionary, const char* pucGroupName, const char* pucDescription);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDAddUserToGroup(ADSHANDLE hDictionary, const char* pucGroupName, const char* pucUserName);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDAddProcedure(ADSHANDLE hDictionary, const char* pucName, const char* pucContainer, const char* pucProcName, const char* pucComment);
+VARNEL_ENGINE_API UNSIGNED32 AdsDDSetDatabaseProperty(ADSHANDLE hDictionary, UNSIGNED16 usPropertyID, const void* pvProperty, UNSIGNED16 usPropertyLen);
 
 /* ===== 13. Callbacks and miscellany ====================================================== */
 VARNEL_ENGINE_API UNSIGNED32 AdsRegisterCallbackFunction(ADS_CALLBACK_FUNCTION pfn, UNSIGNED32 ulCallbackID);

@@ -3,6 +3,7 @@
 #include "engine/core/statement_registry.h"
 #include "engine/core/table_search.h"
 #include "engine/core/transaction.h"
+#include "engine/dictionary/dictionary.h"
 
 #include <chrono>
 #include <cstdio>
@@ -69,6 +70,16 @@ UNSIGNED32 CommTypeNumber(const std::string& commType)
 
 namespace {
 
+// An empty mask on a dictionary connection lists the dictionary's tables
+// by their names.
+std::shared_ptr<TableSearch> DictionaryTableSearch(ADSHANDLE hConnect, const Connection& connection)
+{
+    std::vector<std::string> names;
+    for (const dd::TableEntry& table : connection.DataDictionary()->Tables())
+        names.push_back(table.name);
+    return std::make_shared<TableSearch>(hConnect, "the tables of " + connection.Path(), std::move(names));
+}
+
 [[noreturn]] void ThrowNoMoreFiles(const std::string& mask, const char* function)
 {
     throw EngineError(AE_NO_FILE_FOUND, std::string(function) + ": no further file matches " + mask);
@@ -96,9 +107,14 @@ UNSIGNED32 StartSearch(const char* function, ADSHANDLE hConnect, const char* puc
         std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
         ADSHANDLE& out = Out(phFindHandle, function, "the search handle argument is null");
         std::string mask = pucFileMask ? pucFileMask : "";
-        if (mask.empty())
-            mask = connection->DefaultTableType() == ADS_ADT ? "*.adt" : "*.dbf";
-        auto search = std::make_shared<TableSearch>(hConnect, connection->Folder(), mask);
+        std::shared_ptr<TableSearch> search;
+        if (mask.empty() && connection->DataDictionary())
+            search = DictionaryTableSearch(hConnect, *connection);
+        else {
+            if (mask.empty())
+                mask = connection->DefaultTableType() == ADS_ADT ? "*.adt" : "*.dbf";
+            search = std::make_shared<TableSearch>(hConnect, connection->Folder(), mask);
+        }
         if (!search->Peek())
             throw EngineError(AE_NO_FILE_FOUND, std::string(function) + ": no file matches " + mask);
         HandOutNext(*search, linkName, linkLength, fileName, fileLength, function);
@@ -341,16 +357,34 @@ UNSIGNED32 AdsGetTransactionCount(ADSHANDLE hConnect, UNSIGNED32* pulTransaction
 UNSIGNED32 AdsGetNumActiveLinks(ADSHANDLE hConnect, UNSIGNED16* pusNumLinks)
 {
     const char* function = "AdsGetNumActiveLinks";
-    // Links join dictionaries; a connection on a folder of free tables has none.
+    // Every link of the dictionary that the connection's user may use
+    // counts; a connection on a folder of free tables has none.
     return ApiCall(function, [&] {
-        ConnectionOf(hConnect, function);
-        Out(pusNumLinks, function, "the count argument is null") = 0;
+        std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
+        UNSIGNED16& out = Out(pusNumLinks, function, "the count argument is null");
+        out = connection->DataDictionary()
+            ? static_cast<UNSIGNED16>(connection->DataDictionary()->LinksFor(connection->UserName()).size())
+            : 0;
     });
 }
 
-UNSIGNED32 AdsGetActiveLinkInfo(ADSHANDLE /*hConnect*/, UNSIGNED16 /*usLinkNum*/, char* /*pucLinkInfo*/, UNSIGNED16* /*pusBufferLen*/)
+UNSIGNED32 AdsGetActiveLinkInfo(ADSHANDLE hConnect, UNSIGNED16 usLinkNum, char* pucLinkInfo, UNSIGNED16* pusBufferLen)
 {
-    return NotYetSupported("AdsGetActiveLinkInfo");
+    const char* function = "AdsGetActiveLinkInfo";
+    // Link numbers count from 1, in alias order; the text is
+    // "alias;linked dictionary path;".
+    return ApiCall(function, [&] {
+        std::shared_ptr<Connection> connection = ConnectionOf(hConnect, function);
+        std::vector<dd::LinkEntry> links;
+        if (connection->DataDictionary())
+            links = connection->DataDictionary()->LinksFor(connection->UserName());
+        if (usLinkNum == 0 || usLinkNum > links.size())
+            throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": there is no link number "
+                                                       + std::to_string(usLinkNum) + " (the connection has "
+                                                       + std::to_string(links.size()) + ")");
+        const dd::LinkEntry& link = links[usLinkNum - 1];
+        CopyTextOut(link.alias + ";" + link.path + ";", pucLinkInfo, pusBufferLen, function);
+    });
 }
 
 UNSIGNED32 AdsFindFirstTable(ADSHANDLE hConnect, const char* pucFileMask, char* pucFirstFile, UNSIGNED16* pusFileLen, ADSHANDLE* phFindHandle)

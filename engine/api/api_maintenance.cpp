@@ -86,9 +86,11 @@ UNSIGNED32 AdsDeleteTable(ADSHANDLE hTable)
         std::string indexPath;
         std::string wordsPath;
         storage::TableKind kind;
+        std::string tableFile;
         {
             std::lock_guard<std::mutex> lock(cursor->Mutex());
-            path = codepage::FromUtf8(codepage::CodePage::Ansi1252, cursor->Table().FileName());
+            tableFile = cursor->Table().FileName();
+            path = codepage::FromUtf8(codepage::CodePage::Ansi1252, tableFile);
             indexPath = DefaultIndexPath(cursor->Table());
             wordsPath = fts::FtsFile::PathFor(cursor->Table());
             kind = cursor->Table().Kind();
@@ -99,6 +101,8 @@ UNSIGNED32 AdsDeleteTable(ADSHANDLE hTable)
         // would be opened with the next table of that name.
         storage::RemoveFile(indexPath);
         storage::RemoveFile(wordsPath);
+        // A dictionary table that is gone is no longer the dictionary's.
+        ForgetDeletedTable(cursor->ConnectionHandle(), tableFile);
     });
 }
 

@@ -74,12 +74,12 @@ Connection::Connection(ConnectSettings settings, std::string path, std::string f
 std::shared_ptr<Connection> Connection::Open(const ConnectSettings& settings, const char* function)
 {
     std::string path = WithoutTrailingSeparators(settings.dataSource);
-    if (EndsWithIgnoringCase(path, ".add"))
-        throw EngineError(AE_NOT_YET_SUPPORTED, std::string(function) + " is not yet supported by this engine "
-                                                    "for data dictionaries (" + path + ")");
     if (settings.serverTypes != 0 && (settings.serverTypes & ADS_LOCAL_SERVER) == 0)
         throw EngineError(AE_INVALID_CONNECT_STRING, "Only the local server is available; the connection to "
                                                          + path + " asks for another server type.");
+    if (EndsWithIgnoringCase(path, ".add"))
+        return OpenDictionary(settings, path);
+    static_cast<void>(function);
     std::string resolved = storage::ResolvePathCase(storage::FileSystemName(path));
     if (!IsFolder(resolved))
         throw EngineError(AE_PATH_NOT_FOUND, "The folder " + path + " does not exist.");
@@ -114,11 +114,6 @@ void Connection::SetDateFormat(const DateFormat& format)
 {
     std::lock_guard<std::mutex> lock(mMutex);
     mDateFormat = format;
-}
-
-std::string Connection::TablePath(std::string_view name) const
-{
-    return JoinPath(mFolder, name);
 }
 
 void Connection::Adopt(ADSHANDLE child)

@@ -1,5 +1,5 @@
-// A connection: a folder of free tables served by the in-process local
-// server, with the settings its connection string gave.
+// A connection: a folder of free tables, or a data dictionary, served by the
+// in-process local server, with the settings its connection string gave.
 //
 // Invariants:
 // - Folder() is an existing folder, resolved without regard to case, as
@@ -8,18 +8,38 @@
 //   child: Disconnect closes each one and releases its handle, so nothing a
 //   caller forgot stays open.
 // - Settings are guarded by the connection's own lock; the child list too.
+// - A dictionary connection (Data Source ending in .add) holds the open
+//   dictionary and the user it logged in as (empty: no user named, allowed
+//   when the dictionary does not require logins); Folder() is the
+//   dictionary's folder and Path() the .add path as given.
 #pragma once
 
 #include "engine/core/connect_string.h"
 #include "engine/core/dates.h"
 #include "engine/core/handles.h"
 
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+namespace engine::dd {
+class Dictionary;
+} // namespace engine::dd
+
 namespace engine {
+
+// Where a table named on a connection lives. For a dictionary table the
+// dictionary also gives its type, character type and index files.
+struct ResolvedTable {
+    std::string path;                    // 8-bit
+    std::optional<uint16_t> tableType;   // set for dictionary tables
+    std::optional<uint16_t> charType;
+    std::vector<std::string> indexFiles; // 8-bit full paths
+    std::string dictionaryName;          // empty for a free table
+};
 
 class Connection : public HandleObject {
 public:
@@ -43,8 +63,22 @@ public:
     DateFormat GetDateFormat() const;
     void SetDateFormat(const DateFormat& format);
 
-    // The 8-bit path of a table named relative to the folder (or absolute).
+    // The 8-bit path of a table named relative to the folder (or absolute);
+    // on a dictionary connection a table of the dictionary by its name, or
+    // "link.table" of a linked dictionary (connection_dictionary.cpp).
     std::string TablePath(std::string_view name) const;
+    ResolvedTable ResolveTable(std::string_view name) const;
+
+    // Null on a connection to a folder of free tables.
+    const std::shared_ptr<dd::Dictionary>& DataDictionary() const { return mDictionary; }
+    // The dictionary user the connection logged in as.
+    const std::string& UserName() const { return mUser; }
+    // True for the dictionary's administrator; raises AE_PERMISSION_DENIED
+    // naming `what` otherwise (RequireAdministrator).
+    bool IsAdministrator() const;
+    void RequireAdministrator(const char* function, const char* what) const;
+    // Raises when the connection is not on a dictionary.
+    dd::Dictionary& RequireDictionary(const char* function) const;
 
     void Adopt(ADSHANDLE child);
     void Forget(ADSHANDLE child);
@@ -56,8 +90,11 @@ public:
 
 private:
     Connection(ConnectSettings settings, std::string path, std::string folder);
+    static std::shared_ptr<Connection> OpenDictionary(const ConnectSettings& settings, const std::string& path);
 
     ConnectSettings mSettings;
+    std::shared_ptr<dd::Dictionary> mDictionary;
+    std::string mUser;
     std::string mPath;
     std::string mFolder;
     mutable std::mutex mMutex;

@@ -2,6 +2,7 @@
 
 #include "engine/core/connection.h"
 #include "engine/core/errors.h"
+#include "engine/dictionary/dictionary.h"
 #include "engine/engine.h"
 #include "engine/index/fts_index.h"
 #include "engine/index/index_open.h"
@@ -86,10 +87,15 @@ storage::CharType CharTypeFor(uint16_t charType, const char* function)
 
 std::string TablePathOn(ADSHANDLE hConnect, const std::string& name, const char* function)
 {
+    return ResolveTableOn(hConnect, name, function).path;
+}
+
+ResolvedTable ResolveTableOn(ADSHANDLE hConnect, const std::string& name, const char* function)
+{
     RequireArgument(!name.empty(), function, "the table name is empty");
     std::shared_ptr<Connection> connection = OptionalConnection(hConnect, function);
     if (connection)
-        return connection->TablePath(name);
+        return connection->ResolveTable(name);
     if (name.front() != '/')
         throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": without a connection the table name must "
                                                    "be a full path, not " + name);
@@ -98,7 +104,9 @@ std::string TablePathOn(ADSHANDLE hConnect, const std::string& name, const char*
     size_t slash = name.find_last_of('/');
     std::string folder = slash == 0 ? "/" : name.substr(0, slash);
     std::string resolved = storage::ResolvePathCase(storage::FileSystemName(folder));
-    return JoinPath(codepage::FromUtf8(codepage::CodePage::Ansi1252, resolved), name.substr(slash + 1));
+    ResolvedTable table;
+    table.path = JoinPath(codepage::FromUtf8(codepage::CodePage::Ansi1252, resolved), name.substr(slash + 1));
+    return table;
 }
 
 ADSHANDLE AdoptTable(std::unique_ptr<storage::Table> table, ADSHANDLE hConnect)
@@ -114,12 +122,21 @@ ADSHANDLE AdoptTable(std::unique_ptr<storage::Table> table, ADSHANDLE hConnect)
 
 ADSHANDLE OpenTableCursor(ADSHANDLE hConnect, const TableRequest& request, const char* function)
 {
-    storage::TableKind kind = TableKindFor(hConnect, request.tableType, function);
-    storage::OpenOptions options = OpenOptionsFor(request, function);
-    std::string path = TablePathOn(hConnect, request.name, function);
-    ADSHANDLE handle = AdoptTable(storage::Table::Open(path, kind, options), hConnect);
+    ResolvedTable resolved = ResolveTableOn(hConnect, request.name, function);
+    // A dictionary knows its tables' types: they hold whatever the caller asks.
+    TableRequest checked = request;
+    if (resolved.tableType)
+        checked.tableType = *resolved.tableType;
+    if (resolved.charType)
+        checked.charType = *resolved.charType;
+    storage::TableKind kind = TableKindFor(hConnect, checked.tableType, function);
+    storage::OpenOptions options = OpenOptionsFor(checked, function);
+    ADSHANDLE handle = AdoptTable(storage::Table::Open(resolved.path, kind, options), hConnect);
     try {
-        OpenDefaultIndex(LookUp<Cursor>(handle, function));
+        std::shared_ptr<Cursor> cursor = LookUp<Cursor>(handle, function);
+        OpenDefaultIndex(cursor);
+        for (const std::string& indexFile : resolved.indexFiles)
+            OpenIndexOn(cursor, IndexPathFor(cursor->Table(), indexFile), false);
     } catch (...) {
         CloseCursor(handle, function);
         throw;
@@ -129,13 +146,12 @@ ADSHANDLE OpenTableCursor(ADSHANDLE hConnect, const TableRequest& request, const
 
 ADSHANDLE CreateTableCursor(ADSHANDLE hConnect, const CreateRequest& request, const char* function)
 {
-    constexpr uint32_t kKnown = ADS_FREE_TABLE | ADS_CACHE_READS | ADS_CACHE_WRITES;
-    if (!request.dictionaryName.empty() || (request.table.options & ADS_DICTIONARY_TABLE) != 0)
-        ThrowNotYetSupported(function, "for dictionary tables");
+    constexpr uint32_t kKnown = ADS_FREE_TABLE | ADS_DICTIONARY_TABLE | ADS_CACHE_READS | ADS_CACHE_WRITES;
     if ((request.table.options & ~kKnown) != 0)
         throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the options "
                                                    + std::to_string(request.table.options)
-                                                   + " hold bits other than free table and the cache hints");
+                                                   + " hold bits other than free table, dictionary table and the "
+                                                     "cache hints");
     TableRequest checked = request.table;
     checked.options = 0;
     storage::OpenOptions open = OpenOptionsFor(checked, function);
@@ -144,12 +160,20 @@ ADSHANDLE CreateTableCursor(ADSHANDLE hConnect, const CreateRequest& request, co
     options.memoBlockSize = request.memoBlockSize;
     options.open = storage::OpenOptions{true, false, open.charType};
     storage::TableKind kind = TableKindFor(hConnect, request.table.tableType, function);
+    if (std::optional<DictionaryPlace> place = DictionaryPlaceFor(hConnect, request, kind, function))
+        return CreateDictionaryTable(hConnect, request, *place, kind, options, function);
     std::string path = TablePathOn(hConnect, request.table.name, function);
-    std::unique_ptr<storage::Table> table = storage::Table::Create(path, kind, request.definition, options);
+    return AdoptTable(CreateTableFile(path, kind, request.definition, options), hConnect);
+}
+
+std::unique_ptr<storage::Table> CreateTableFile(const std::string& path, storage::TableKind kind,
+                                                const std::string& definition, const storage::CreateOptions& options)
+{
+    std::unique_ptr<storage::Table> table = storage::Table::Create(path, kind, definition, options);
     // The indexes of a table this one replaced describe records that are gone.
     storage::RemoveFile(DefaultIndexPath(*table));
     storage::RemoveFile(fts::FtsFile::PathFor(*table));
-    return AdoptTable(std::move(table), hConnect);
+    return table;
 }
 
 void CloseCursor(ADSHANDLE hTable, const char* function)

@@ -55,6 +55,11 @@ TableSearch::TableSearch(ADSHANDLE connection, const std::string& connectionFold
     mNames = MatchingFiles(folder, pattern);
 }
 
+TableSearch::TableSearch(ADSHANDLE connection, std::string description, std::vector<std::string> names)
+    : mConnection(connection), mMask(std::move(description)), mNames(std::move(names))
+{
+}
+
 std::optional<std::string> TableSearch::Peek() const
 {
     if (mNext >= mNames.size())

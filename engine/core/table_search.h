@@ -22,6 +22,9 @@ public:
     // taken inside `connectionFolder`. Patterns use * and ? and match without
     // regard to case. All names are 8-bit system-code-page text.
     TableSearch(ADSHANDLE connection, const std::string& connectionFolder, const std::string& mask);
+    // A search over names already known (a dictionary's tables or
+    // procedures); `description` stands for the mask in messages.
+    TableSearch(ADSHANDLE connection, std::string description, std::vector<std::string> names);
 
     ADSHANDLE ConnectionHandle() const { return mConnection; }
     const std::string& Mask() const { return mMask; }

@@ -128,6 +128,7 @@ public:
     void SetPassword(const std::string& user, const std::string& password);
     void DropUser(const std::string& name);
     void CreateGroup(const std::string& name, const std::string& comment);
+    bool HasGroup(const std::string& name) const;
     void AddUserToGroup(const std::string& user, const std::string& group);
     void RemoveUserFromGroup(const std::string& user, const std::string& group);
     // The user's groups in name order (AE_DD_OBJECT_NOT_FOUND for an unknown user).

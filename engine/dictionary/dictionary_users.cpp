@@ -102,6 +102,12 @@ void Dictionary::CreateGroup(const std::string& name, const std::string& comment
     transaction.Commit();
 }
 
+bool Dictionary::HasGroup(const std::string& name) const
+{
+    std::lock_guard<std::recursive_mutex> lock(mMutex);
+    return Exists(mDb, "SELECT 1 FROM dd_groups WHERE name = ?", name);
+}
+
 void Dictionary::AddUserToGroup(const std::string& user, const std::string& group)
 {
     std::lock_guard<std::recursive_mutex> lock(mMutex);

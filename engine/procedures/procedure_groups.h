@@ -10,6 +10,7 @@ namespace engine {
 void RegisterStatementListProcedure(sql::ProcedureRegistry& registry);
 void RegisterApplicationIdProcedures(sql::ProcedureRegistry& registry);
 void RegisterBackupProcedures(sql::ProcedureRegistry& registry);
+void RegisterTablePropertyProcedures(sql::ProcedureRegistry& registry);
 
 // A text cut to a column's length, so that an over-long value (a deep
 // folder path) narrows one cell instead of failing the whole result.

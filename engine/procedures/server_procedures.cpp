@@ -15,6 +15,7 @@ sql::ProcedureRegistry& ServerProcedures()
         RegisterStatementListProcedure(registry);
         RegisterApplicationIdProcedures(registry);
         RegisterBackupProcedures(registry);
+        RegisterTablePropertyProcedures(registry);
     });
     return registry;
 }
