@@ -247,11 +247,14 @@ void TDataLink::DataEvent(TDataEvent event, qintptr info) {
     case deDataSetChange:
     case deDataSetScroll:
     case deLayoutChange: {
+        // Distance: how many records the window advanced through the data
+        // (the ring itself moved by `info` positions on a scroll).
         int distance = 0;
         if (mDataSource->State() != dsSetKey) {
+            int shifted = event == deDataSetScroll ? int(info) : 0;
             int before = mFirstRecord;
-            FollowRing(event == deDataSetScroll ? info : 0);
-            distance = mFirstRecord - before;
+            FollowRing(shifted);
+            distance = mFirstRecord - shifted - before;
         }
         if (event == deDataSetChange) DataSetChanged();
         else if (event == deDataSetScroll) DataSetScrolled(distance);
