@@ -105,7 +105,7 @@ QString General(double value, int precision, const TFormatSettings& s) {
     precision = std::clamp(precision, 1, 17);
     DecimalDigits d = Decompose(value, precision);
     if (d.digits.isEmpty()) return QStringLiteral("0");
-    if (d.exponent > precision || d.exponent < -4) return Scientific(d, 1, 1, false, s);
+    if (d.exponent > precision || d.exponent < -3) return Scientific(d, 1, 1, false, s);
     QString text = WholeDigits(d);
     const int decimals = int(d.digits.size()) - d.exponent;
     if (decimals > 0) text += s.DecimalSeparator + FractionDigits(d, decimals);
