@@ -150,18 +150,23 @@ UNSIGNED32 RunningStatements(ADSHANDLE connection)
     return count;
 }
 
-TEST_F(SqlExec, RestoreScriptsFailCleanlyWhileRestoresAreRefused)
+TEST_F(SqlExec, RestoreScriptsFailCleanlyWhenTheRestoreIsRefused)
 {
+    // The backup folder does not exist; dictionary restores are refused as a whole.
     const struct {
         const char* procedure;
         std::vector<std::string> cursor;
+        UNSIGNED32 code;
+        const char* fragment;
     } scripts[] = {
         {"sp_RestoreFreeTables",
          {"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(", "@Source,", "@Destination,",
-          "NULL,", "@MotDePasse );"}},
+          "NULL,", "@MotDePasse );"},
+         AE_PATH_NOT_FOUND, "/BACKUP/JOUR"},
         {"sp_RestoreDatabase",
          {"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreDatabase(", "@Source,", "@MotDePasse,",
-          "@Destination,", "NULL );"}},
+          "@Destination,", "NULL );"},
+         AE_NOT_YET_SUPPORTED, "sp_RestoreDatabase"},
     };
     for (const auto& script : scripts) {
         SCOPED_TRACE(script.procedure);
@@ -173,7 +178,7 @@ TEST_F(SqlExec, RestoreScriptsFailCleanlyWhileRestoresAreRefused)
         ExpectFailure(AdsSetStringW(statement.Handle(), ADSFIELD(4), u"x", 1), 7200, "NativeError = 2110");
 
         ADSHANDLE cursor = 0;
-        ExpectFailure(AdsExecuteSQL(statement.Handle(), &cursor), AE_NOT_YET_SUPPORTED, script.procedure);
+        ExpectFailure(AdsExecuteSQL(statement.Handle(), &cursor), script.code, script.fragment);
         EXPECT_EQ(cursor, 0u);
         UNSIGNED32 count = 0;
         EXPECT_EQ(AdsGetRecordCount(statement.Handle(), ADS_IGNOREFILTERS, &count), AE_NO_ROW_COUNT);
@@ -246,8 +251,9 @@ TEST_F(SqlExec, ErrorsOfTheScriptPassThroughWithTheirCodes)
     } cases[] = {
         {"EXECUTE PROCEDURE sp_NoSuchThing()", 7200, "NativeError = 2108"},
         {"EXECUTE PROCEDURE sp_getapplicationid(1)", 7200, "NativeError = 2107"},
-        {"EXECUTE PROCEDURE sp_BackupDatabase('a', 'b')", AE_NOT_YET_SUPPORTED, "sp_BackupDatabase"},
-        {"EXECUTE PROCEDURE sp_BackupFreeTables('a', 'b', NULL, 'c')", AE_NOT_YET_SUPPORTED, "sp_BackupFreeTables"},
+        {"EXECUTE PROCEDURE sp_BackupDatabase('a', NULL)", AE_NOT_YET_SUPPORTED, "sp_BackupDatabase"},
+        {"EXECUTE PROCEDURE sp_BackupFreeTables('/no/such/folder', NULL, 'b', NULL, 'c')", AE_PATH_NOT_FOUND,
+         "/no/such/folder"},
         {"SELECT * FROM nothing", 7200, "NativeError = 2113"},
     };
     for (const auto& c : cases) {

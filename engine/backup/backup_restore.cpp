@@ -1,0 +1,180 @@
+// Restoring a backup folder (backup_run.h).
+#include "engine/backup/backup_run.h"
+
+#include "engine/backup/checked_copy.h"
+#include "engine/backup/folders.h"
+#include "engine/backup/password.h"
+#include "engine/backup/progress.h"
+#include "engine/backup/space.h"
+#include "engine/backup/staging.h"
+#include "engine/backup/table_files.h"
+#include "engine/backup/table_guard.h"
+#include "engine/core/errors.h"
+#include "engine/engine.h"
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+namespace backup {
+
+namespace {
+
+const char* KindText(BackupKind kind)
+{
+    return kind == BackupKind::Dictionary ? "a data dictionary" : "free tables";
+}
+
+void CheckKindAndPassword(const RestoreRequest& request, const Manifest& manifest)
+{
+    if (manifest.kind != request.expected)
+        throw engine::EngineError(AE_NOT_A_BACKUP, "The folder " + Shown(request.source) + " holds a backup of "
+                                                       + KindText(manifest.kind) + ", not of "
+                                                       + KindText(request.expected) + ".");
+    if (!PasswordMatches(manifest.passwordVerifier, request.password,
+                         Shown(JoinPath(request.source, kManifestName))))
+        throw engine::EngineError(AE_WRONG_PASSWORD, "The password does not match the password of the backup in "
+                                                         + Shown(request.source) + ".");
+}
+
+// Every file there with the size the manifest gives, before anything is written.
+void CheckFilesPresent(const RestoreRequest& request, const Manifest& manifest)
+{
+    for (const ManifestFile& file : manifest.AllFiles()) {
+        std::string path = JoinPath(request.source, file.path);
+        if (!IsRegularFile(path))
+            throw engine::EngineError(AE_BACKUP_FILE_MISSING, "The backup file " + Shown(path)
+                                                                  + " is missing; nothing was restored.");
+        uint64_t size = FileSize(path);
+        if (size != file.size)
+            throw engine::EngineError(AE_CHECKSUM_MISMATCH, "The backup file " + Shown(path) + " is damaged: it holds "
+                                                                + std::to_string(size) + " bytes instead of "
+                                                                + std::to_string(file.size)
+                                                                + "; nothing was restored.");
+    }
+}
+
+// The new file names' extensions that are not table extensions (the
+// dictionary's own), so that old files of that kind are replaced as well.
+std::vector<std::string> OtherExtensions(const ManifestTable& table)
+{
+    std::vector<std::string> extensions;
+    for (const ManifestFile& file : table.files)
+        if (!IsTableFileName(LastComponent(file.path))) {
+            size_t dot = file.path.find_last_of('.');
+            if (dot != std::string::npos && dot > file.path.find_last_of('/') + 1)
+                extensions.push_back(file.path.substr(dot));
+        }
+    return extensions;
+}
+
+FileSwap SwapFor(const std::string& destination, const ManifestTable& table)
+{
+    FileSwap swap;
+    std::string folder = ParentOf(table.name);
+    for (const std::string& old :
+         ExistingTableFiles(JoinPath(destination, folder), LastComponent(table.name), OtherExtensions(table)))
+        swap.oldFiles.push_back(folder.empty() ? old : JoinPath(folder, old));
+    for (const ManifestFile& file : table.files)
+        swap.newFiles.push_back(file.path);
+    return swap;
+}
+
+// Holds every table of the destination that the restore replaces, so that
+// nobody has them open, or opens them, until the restore has ended.
+std::vector<std::unique_ptr<ExclusiveHold>> HoldTables(const std::string& root, const std::vector<FileSwap>& swaps,
+                                                       bool oldSide)
+{
+    std::vector<std::unique_ptr<ExclusiveHold>> holds;
+    for (const FileSwap& swap : swaps)
+        for (const std::string& file : oldSide ? swap.oldFiles : swap.newFiles)
+            if (IsDataFileName(file)) {
+                std::string path = JoinPath(root, file);
+                holds.push_back(std::make_unique<ExclusiveHold>(path, Shown(JoinPath(root, file))));
+            }
+    return holds;
+}
+
+// Removes the destination folder again when the restore created it and
+// failed before anything was moved in.
+class CreatedFolder {
+public:
+    CreatedFolder(std::string folder, bool created) : mFolder(std::move(folder)), mCreated(created) {}
+    ~CreatedFolder()
+    {
+        if (mCreated)
+            ::rmdir(mFolder.c_str()); // only when empty
+    }
+    void Keep() { mCreated = false; }
+
+private:
+    std::string mFolder;
+    bool mCreated;
+};
+
+void CopyVerified(const RestoreRequest& request, const ManifestFile& file, StagingArea& staging, ProgressMeter& meter)
+{
+    std::string from = JoinPath(request.source, file.path);
+    CopyResult copy = CopyWithChecksum(from, staging.NewPath(file.path),
+                                       [&meter](uint64_t bytes) { meter.Advance(bytes); }, file.size + 1);
+    if (copy.size != file.size || copy.checksum != file.checksum)
+        throw engine::EngineError(AE_CHECKSUM_MISMATCH, "The backup file " + Shown(from)
+                                                            + " is damaged: its checksum does not match the "
+                                                              "manifest; nothing was restored.");
+}
+
+} // namespace
+
+std::vector<TableSummary> RestoreBackup(const RestoreRequest& request)
+{
+    if (!IsFolder(request.source))
+        throw engine::EngineError(AE_PATH_NOT_FOUND, "The backup folder " + Shown(request.source) + " does not exist.");
+    RecoverInterrupted(request.source);
+    Manifest manifest = ReadManifest(request.source);
+    CheckKindAndPassword(request, manifest);
+    CheckFilesPresent(request, manifest);
+
+    std::string operation = "The restore of " + Shown(request.source);
+    bool created = false;
+    try {
+        created = MakeFolders(request.destination);
+    } catch (const engine::EngineError& e) {
+        throw engine::EngineError(e.Code(), "The destination folder " + Shown(request.destination)
+                                                + " cannot be created: " + e.what());
+    }
+    CreatedFolder createdFolder(request.destination, created);
+    char sourceReal[PATH_MAX], destinationReal[PATH_MAX];
+    if (::realpath(request.source.c_str(), sourceReal) && ::realpath(request.destination.c_str(), destinationReal)
+        && std::string(sourceReal) == destinationReal)
+        throw engine::EngineError(AE_INVALID_ARGUMENT, "The destination " + Shown(request.destination)
+                                                           + " is the backup folder itself.");
+    RecoverInterrupted(request.destination);
+    RequireFreeSpace(request.destination, manifest.TotalBytes());
+
+    std::vector<FileSwap> swaps;
+    for (const ManifestTable& table : manifest.tables)
+        swaps.push_back(SwapFor(request.destination, table));
+    auto oldHolds = HoldTables(request.destination, swaps, true);
+
+    StagingArea staging(request.destination);
+    ProgressMeter meter(manifest.TotalBytes(), operation);
+    for (const ManifestFile& file : manifest.AllFiles())
+        CopyVerified(request, file, staging, meter);
+    auto newHolds = HoldTables(JoinPath(staging.Folder(), "new"), swaps, false);
+    meter.CheckStop();
+    staging.Commit(swaps);
+    createdFolder.Keep();
+    meter.Finish();
+
+    std::vector<TableSummary> summary;
+    for (const ManifestTable& table : manifest.tables) {
+        TableSummary row{table.name, static_cast<uint32_t>(table.files.size()), 0};
+        for (const ManifestFile& file : table.files)
+            row.bytes += file.size;
+        summary.push_back(row);
+    }
+    return summary;
+}
+
+} // namespace backup
