@@ -332,8 +332,10 @@ UNSIGNED32 AdsGetNumFTSIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum)
         UNSIGNED16& out = Out(pusNum, function, "the count argument is null");
         std::shared_ptr<fts::FtsFile> file = fts::FtsFile::ForTable(cursor.Table());
         std::unique_lock<std::recursive_mutex> lock;
-        if (file)
+        if (file) {
             lock = std::unique_lock<std::recursive_mutex>(file->Mutex());
+            file->RequireSound(function);
+        }
         out = file ? UNSIGNED16(file->Indexes().size()) : 0;
     });
 }

@@ -164,6 +164,14 @@ bool ComparesIgnoringCase(const std::string& subject, const indexing::SegmentCod
     return false;
 }
 
+// What a plan may use: the filter's schema, the table (for its full-text
+// indexes) and the cursor's open orders.
+struct PlanSources {
+    const expr::TableContext& schema;
+    const storage::Table& table;
+    const std::vector<std::shared_ptr<IndexOrder>>& orders;
+};
+
 std::optional<IndexPlan> RangePlan(const expr::FilterTerm& term, const expr::TableContext& schema,
                                    const std::vector<std::shared_ptr<IndexOrder>>& orders)
 {
@@ -198,15 +206,16 @@ std::optional<IndexPlan> RangePlan(const expr::FilterTerm& term, const expr::Tab
     return IndexPlan{IndexPlan::Kind::Range, std::move(*range), {}};
 }
 
-std::optional<IndexPlan> PlanOfText(std::string_view text, const expr::TableContext& schema,
-                                    const std::vector<std::shared_ptr<IndexOrder>>& orders);
+std::optional<IndexPlan> PlanOfText(std::string_view text, const PlanSources& sources);
+std::optional<IndexPlan> WordsPlan(const expr::FilterTerm& term, const storage::Table& table);
 
-std::optional<IndexPlan> PlanOfTerm(const expr::FilterTerm& term, const expr::TableContext& schema,
-                                    const std::vector<std::shared_ptr<IndexOrder>>& orders)
+std::optional<IndexPlan> PlanOfTerm(const expr::FilterTerm& term, const PlanSources& sources)
 {
     if (term.relation != expr::Relation::None)
-        return RangePlan(term, schema, orders);
-    return PlanOfText(term.text, schema, orders);
+        return RangePlan(term, sources.schema, sources.orders);
+    if (std::optional<IndexPlan> words = WordsPlan(term, sources.table))
+        return words;
+    return PlanOfText(term.text, sources);
 }
 
 std::optional<IndexPlan> CombinedPlan(IndexPlan::Kind kind, const std::vector<std::optional<IndexPlan>>& parts)
@@ -222,29 +231,29 @@ std::optional<IndexPlan> CombinedPlan(IndexPlan::Kind kind, const std::vector<st
 
 // A plan that answers all of `text`, or none: an OR of answered parts, a
 // parenthesised text, or an AND of answered terms.
-std::optional<IndexPlan> PlanOfText(std::string_view text, const expr::TableContext& schema,
-                                    const std::vector<std::shared_ptr<IndexOrder>>& orders)
+std::optional<IndexPlan> PlanOfText(std::string_view text, const PlanSources& sources)
 {
     std::vector<std::string_view> alternatives = SplitTopLevelOr(text);
     if (alternatives.size() > 1) {
         std::vector<std::optional<IndexPlan>> parts;
         for (std::string_view alternative : alternatives)
-            parts.push_back(PlanOfText(alternative, schema, orders));
+            parts.push_back(PlanOfText(alternative, sources));
         return CombinedPlan(IndexPlan::Kind::Or, parts);
     }
     if (std::optional<std::string_view> inner = InsideParentheses(text))
-        return PlanOfText(*inner, schema, orders);
+        return PlanOfText(*inner, sources);
     std::vector<expr::FilterTerm> terms;
     try {
-        terms = expr::Expression::Compile(text, schema, expr::Purpose::Filter).AndTerms();
+        terms = expr::Expression::Compile(text, sources.schema, expr::Purpose::Filter).AndTerms();
     } catch (const expr::ExpressionError&) {
         return std::nullopt;
     }
     if (terms.size() == 1)
-        return terms[0].relation == expr::Relation::None ? std::nullopt : RangePlan(terms[0], schema, orders);
+        return terms[0].relation == expr::Relation::None ? WordsPlan(terms[0], sources.table)
+                                                         : RangePlan(terms[0], sources.schema, sources.orders);
     std::vector<std::optional<IndexPlan>> parts;
     for (const expr::FilterTerm& term : terms)
-        parts.push_back(PlanOfTerm(term, schema, orders));
+        parts.push_back(PlanOfTerm(term, sources));
     return CombinedPlan(IndexPlan::Kind::And, parts);
 }
 
@@ -284,7 +293,7 @@ RecordSet ReadRange(const IndexRange& range, const storage::Table& table, uint32
     return set;
 }
 
-// A top-level CONTAINS term on a column that has a full-text index.
+// A CONTAINS term on a column that has a full-text index.
 std::optional<IndexPlan> WordsPlan(const expr::FilterTerm& term, const storage::Table& table)
 {
     std::optional<fts::ContainsTerm> contains = fts::ContainsTermOf(term.text);
@@ -353,9 +362,9 @@ OptimizedFilter::OptimizedFilter(std::string text, const storage::Table& table, 
     std::vector<expr::FilterTerm> terms = mWhole.Expression().AndTerms();
     mTermCount = terms.size();
     std::vector<IndexPlan> answered;
+    const PlanSources sources{mWhole.Schema(), table, orders};
     for (const expr::FilterTerm& term : terms) {
-        std::optional<IndexPlan> words = WordsPlan(term, table);
-        if (std::optional<IndexPlan> plan = words ? words : PlanOfTerm(term, mWhole.Schema(), orders)) {
+        if (std::optional<IndexPlan> plan = PlanOfTerm(term, sources)) {
             answered.push_back(std::move(*plan));
             continue;
         }

@@ -13,7 +13,10 @@
 //   A term of the form `key relation constant` (or an OR of such terms, or an
 //   AND of them in parentheses) whose key expression is that of an open,
 //   plain, ascending single-segment index is answered by that index: its
-//   record set is read from the index at once. The index only narrows: it
+//   record set is read from the index at once. A CONTAINS term on a column
+//   with a full-text index is answered by that index, at the top or as a
+//   part of such an OR or AND (an OR is answered only when every part is).
+//   The index only narrows: it
 //   gives a superset of the records the term accepts, and every candidate is
 //   still checked against the whole expression, so what a filter selects
 //   never depends on whether an index helped.

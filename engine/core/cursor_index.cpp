@@ -3,11 +3,13 @@
 #include "engine/core/cursor.h"
 
 #include "engine/core/errors.h"
+#include "engine/index/change_word.h"
 #include "engine/index/fts_index.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_order.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace engine {
 
@@ -114,6 +116,9 @@ void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::
     FullTextLock words(*mTable);
     if (locks.Files().empty() && !words)
         return change();
+    std::optional<indexing::IndexChangeLock> changing;
+    if (!locks.Files().empty())
+        changing.emplace(*mTable);
     for (const auto& file : locks.Files())
         file->CatchUp(*mTable);
     std::vector<uint8_t> before = mTable->ReadRecord(recno);
@@ -122,8 +127,10 @@ void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::
             file->CheckCandidates(*mTable, recno, candidate);
     change();
     std::vector<uint8_t> after = mTable->ReadRecord(recno);
-    for (const auto& file : locks.Files())
+    for (const auto& file : locks.Files()) {
         file->RecordChanged(*mTable, recno, before.data(), after.data());
+        file->NoteWritten(*mTable);
+    }
     if (words)
         words->RecordChanged(*mTable, recno, before.data(), after.data());
     mOrderTag = nullptr;
@@ -135,12 +142,17 @@ uint32_t Cursor::AppendIndexed(const uint8_t* image)
     FullTextLock words(*mTable);
     if (locks.Files().empty() && !words)
         return mTable->AppendRecord(image);
+    std::optional<indexing::IndexChangeLock> changing;
+    if (!locks.Files().empty())
+        changing.emplace(*mTable);
     for (const auto& file : locks.Files())
         file->CatchUp(*mTable);
     uint32_t recno = mTable->AppendRecord(image);
     std::vector<uint8_t> after = mTable->ReadRecord(recno);
-    for (const auto& file : locks.Files())
+    for (const auto& file : locks.Files()) {
         file->RecordChanged(*mTable, recno, nullptr, after.data());
+        file->NoteWritten(*mTable);
+    }
     if (words)
         words->RecordChanged(*mTable, recno, nullptr, after.data());
     return recno;
@@ -151,8 +163,9 @@ uint32_t Cursor::AppendIndexed(const uint8_t* image)
 std::unique_lock<std::recursive_mutex> Cursor::LockOrder(const char* function) const
 {
     std::unique_lock<std::recursive_mutex> lock(mCallOrder->File().Mutex());
-    mCallOrder->Tag().RequireSound(function);
+    // Another user's reindex may have mended a damaged tag: look first.
     mCallOrder->File().CatchUp(*mTable);
+    mCallOrder->Tag().RequireSound(function);
     return lock;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "engine/expr/lexer.h"
 #include "engine/storage/file_io.h"
+#include "engine/storage/storage_error.h"
 
 #include <xxhash.h>
 
@@ -233,6 +234,28 @@ void FtsFile::SaveAndForget(const storage::Table& table)
         registry.files.erase(it);
 }
 
+namespace {
+
+using StoredDefinitions = std::vector<std::pair<FtsDefinition, size_t>>;
+
+// The definitions at `from` up to `end`, and whether they read cleanly.
+bool ParseDefinitions(const std::string& bytes, size_t from, size_t end, StoredDefinitions& definitions)
+{
+    Reader r(bytes, from, end);
+    for (uint16_t n = uint16_t(r.Number(2)); r.Ok() && n > 0; --n) {
+        FtsDefinition d;
+        d.name = r.Text(size_t(r.Number(2)));
+        d.field = r.Text(size_t(r.Number(2)));
+        d.minWordLength = uint16_t(r.Number(2));
+        d.maxWordLength = uint16_t(r.Number(2));
+        d.options = uint32_t(r.Number(4));
+        definitions.emplace_back(std::move(d), size_t(r.Number(4)));
+    }
+    return r.Ok();
+}
+
+} // namespace
+
 void FtsFile::Load(const storage::Table& table)
 {
     std::string bytes;
@@ -241,6 +264,21 @@ void FtsFile::Load(const storage::Table& table)
         bytes.resize(size_t(in.Size()));
         in.ReadAt(0, bytes.data(), bytes.size(), "full-text index");
     }
+    try {
+        LoadImage(bytes, table);
+    } catch (const engine::EngineError& error) {
+        if (error.Code() != AE_INDEX_DAMAGED)
+            throw;
+        // The definitions are not to be trusted: the file answers nothing
+        // and takes no changes (the table is written all the same), until a
+        // reindex makes it again from the table.
+        mIndexes.clear();
+        mDamage = error.what();
+    }
+}
+
+void FtsFile::LoadImage(const std::string& bytes, const storage::Table& table)
+{
     if (bytes.size() < kFixedHeader + 10 || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
         Damaged(mPath, "it does not begin like a full-text index file");
     Reader fixed(bytes, 8, kFixedHeader);
@@ -256,18 +294,8 @@ void FtsFile::Load(const storage::Table& table)
     size_t headerEnd = kFixedHeader + definitionsLength;
     if (ChecksumOf(bytes.substr(0, headerEnd)) != Reader(bytes, headerEnd, headerEnd + 8).Number(8))
         Damaged(mPath, "the index definitions fail their checksum");
-    Reader r(bytes, kFixedHeader, headerEnd);
-    std::vector<std::pair<FtsDefinition, size_t>> definitions;
-    for (uint16_t n = uint16_t(r.Number(2)); r.Ok() && n > 0; --n) {
-        FtsDefinition d;
-        d.name = r.Text(size_t(r.Number(2)));
-        d.field = r.Text(size_t(r.Number(2)));
-        d.minWordLength = uint16_t(r.Number(2));
-        d.maxWordLength = uint16_t(r.Number(2));
-        d.options = uint32_t(r.Number(4));
-        definitions.emplace_back(std::move(d), size_t(r.Number(4)));
-    }
-    if (!r.Ok())
+    StoredDefinitions definitions;
+    if (!ParseDefinitions(bytes, kFixedHeader, headerEnd, definitions))
         Damaged(mPath, "the index definitions are malformed");
     const bool stale = changed || covered != table.RecordCount();
     size_t at = headerEnd + 8;
@@ -283,6 +311,59 @@ void FtsFile::Load(const storage::Table& table)
     mCovered = table.RecordCount();
     if (stale && !table.IsReadOnly())
         Save(table);
+}
+
+void FtsFile::RequireSound(const char* function) const
+{
+    if (!mDamage.empty())
+        throw engine::EngineError(AE_INDEX_DAMAGED, std::string(function) + ": " + mDamage
+                                                        + " AdsReindex makes it again from the table.");
+}
+
+std::vector<std::shared_ptr<FtsIndex>> FtsFile::SalvagedIndexes(const storage::Table& table) const
+{
+    std::string bytes;
+    try {
+        storage::File in = storage::File::Open(mPath, false);
+        bytes.resize(size_t(in.Size()));
+        in.ReadAt(0, bytes.data(), bytes.size(), "full-text index");
+    } catch (const storage::StorageError&) {
+        return {};
+    }
+    // Only the magic is required: the definitions are read as far as they
+    // make sense, and each must still name a text column of the table.
+    if (bytes.size() < kFixedHeader + 2 || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+        return {};
+    size_t end = std::min(bytes.size(), kFixedHeader + size_t(Reader(bytes, 20, 24).Number(4)));
+    StoredDefinitions definitions;
+    if (!ParseDefinitions(bytes, kFixedHeader, end, definitions) || definitions.empty())
+        return {};
+    std::vector<std::shared_ptr<FtsIndex>> indexes;
+    try {
+        for (auto& stored : definitions)
+            indexes.push_back(std::make_shared<FtsIndex>(stored.first, table));
+    } catch (const engine::EngineError&) {
+        return {};
+    }
+    return indexes;
+}
+
+void FtsFile::RemakeDamaged(const storage::Table& table)
+{
+    std::vector<std::shared_ptr<FtsIndex>> indexes = SalvagedIndexes(table);
+    if (indexes.empty()) {
+        // Nothing to make the indexes from: the file goes aside, kept for
+        // whoever wants to look at it, and the table has no full-text
+        // indexes until they are created again.
+        std::string aside = mPath + ".damaged";
+        storage::RenameFile(mPath, aside);
+        mRemoved = true;
+        throw engine::EngineError(AE_INDEX_DAMAGED, mDamage + " Its index definitions cannot be recovered: it was "
+                                                        "moved to " + aside
+                                                        + "; create the full-text indexes again.");
+    }
+    mIndexes = std::move(indexes);
+    mDamage.clear();
 }
 
 std::shared_ptr<FtsIndex> FtsFile::Find(const std::string& name) const
@@ -303,6 +384,7 @@ std::shared_ptr<FtsIndex> FtsFile::OnField(const std::string& field) const
 
 std::shared_ptr<FtsIndex> FtsFile::Add(FtsDefinition definition, const storage::Table& table)
 {
+    RequireSound("AdsCreateFTSIndex");
     auto index = std::make_shared<FtsIndex>(std::move(definition), table);
     index->Rebuild(table);
     std::vector<std::shared_ptr<FtsIndex>> indexes = mIndexes;
@@ -374,6 +456,8 @@ void FtsFile::CatchUp(const storage::Table& table)
 
 void FtsFile::RebuildAll(const storage::Table& table)
 {
+    if (!mDamage.empty() && !table.IsReadOnly())
+        RemakeDamaged(table);
     for (const auto& index : mIndexes)
         index->Rebuild(table);
     mCovered = table.RecordCount();
@@ -398,7 +482,8 @@ void FtsFile::SaveIfChanged(const storage::Table& table)
 
 void FtsFile::Save(const storage::Table& table)
 {
-    if (table.IsReadOnly() || mRemoved)
+    // A damaged file is never overwritten with the nothing this copy knows.
+    if (table.IsReadOnly() || mRemoved || !mDamage.empty())
         return;
     std::string image = FileImage(mIndexes, std::min(mCovered, table.RecordCount()));
     storage::ReplaceFileWith(mPath, image);

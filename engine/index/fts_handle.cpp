@@ -56,6 +56,7 @@ std::vector<ADSHANDLE> FtsHandlesOf(const std::shared_ptr<Cursor>& cursor)
     if (!file)
         return handles;
     std::lock_guard<std::recursive_mutex> lock(file->Mutex());
+    file->RequireSound("AdsGetFTSIndexes");
     for (const auto& index : file->Indexes())
         handles.push_back(FtsHandleFor(cursor, index->Name()));
     return handles;
@@ -65,8 +66,11 @@ FtsTarget FtsTargetOf(Cursor& cursor, const FtsHandle& handle, const char* funct
 {
     FtsTarget target;
     target.file = fts::FtsFile::ForTable(cursor.Table());
-    if (target.file)
+    if (target.file) {
+        std::lock_guard<std::recursive_mutex> lock(target.file->Mutex());
+        target.file->RequireSound(function);
         target.index = target.file->Find(handle.Name());
+    }
     if (!target.index)
         throw EngineError(AE_INDEX_NOT_FOUND, std::string(function) + ": the full-text index " + handle.Name()
                                                   + " no longer exists on " + cursor.TableName() + ".");

@@ -19,7 +19,7 @@
 //   Between saves the changes live in memory, and the first one sets the
 //   file's "changed" byte; a set byte, or a record count other than the
 //   table's, makes the next open rebuild every index from the table. A bad
-//   definitions checksum is a damaged file (6115); a bad postings checksum
+//   header is a damaged file (6115, see Damage()); a bad postings checksum
 //   marks that index damaged, refusing lookups until AdsReindex.
 // - An FtsFile is guarded by its Mutex(); take it after the cursor's lock
 //   and after any index file's lock.
@@ -131,10 +131,20 @@ public:
     void SaveIfChanged(const storage::Table& table);
     void Save(const storage::Table& table);
     bool IsRemoved() const { return mRemoved; }
+    // A file whose header is damaged has no indexes, takes no changes and is
+    // never overwritten; calls that list or make full-text indexes report
+    // it (RequireSound), CONTAINS is judged record by record, and RebuildAll
+    // makes it again from the definitions it still holds, or moves it aside
+    // when none can be read (raising the damage).
+    const std::string& Damage() const { return mDamage; }
+    void RequireSound(const char* function) const;
 
 private:
     FtsFile(std::string path, std::string tableFile);
     void Load(const storage::Table& table);
+    void LoadImage(const std::string& bytes, const storage::Table& table);
+    std::vector<std::shared_ptr<FtsIndex>> SalvagedIndexes(const storage::Table& table) const;
+    void RemakeDamaged(const storage::Table& table);
     void MarkChanged();
     void SaveIndexes(std::vector<std::shared_ptr<FtsIndex>> indexes, const storage::Table& table);
 
@@ -145,6 +155,7 @@ private:
     uint32_t mCovered = 0;
     bool mChanged = false;
     bool mRemoved = false;
+    std::string mDamage; // why the header cannot be trusted; "" when sound
 };
 
 // A filter term of the form CONTAINS(column, 'search text') (any case,

@@ -3,6 +3,7 @@
 #include "engine/core/errors.h"
 #include "engine/engine.h"
 #include "engine/expr/lexer.h"
+#include "engine/index/change_word.h"
 #include "engine/index/index_pages.h"
 #include "engine/storage/file_io.h"
 
@@ -98,9 +99,13 @@ std::shared_ptr<IndexFile> IndexFile::Acquire(const std::string& utf8Path, const
     if (file && !file->mRemoved)
         return file;
     file.reset(new IndexFile(utf8Path, table.FileName(), CheckedPageSize(pageSize)));
-    if (storage::FileExists(utf8Path))
-        file->Load(table);
-    else if (!create)
+    if (storage::FileExists(utf8Path)) {
+        if (file->Load(table) && !table.IsReadOnly()) {
+            IndexChangeLock changing(table);
+            file->Sync(table);
+            file->Save(table);
+        }
+    } else if (!create)
         throw engine::EngineError(AE_FILE_NOT_FOUND, "The index file " + utf8Path + " does not exist.");
     else
         file->mCovered = table.RecordCount();
@@ -108,24 +113,60 @@ std::shared_ptr<IndexFile> IndexFile::Acquire(const std::string& utf8Path, const
     return file;
 }
 
-void IndexFile::Load(const storage::Table& table)
+bool IndexFile::Load(const storage::Table& table)
 {
     std::string image = ReadWholeFile(mPath);
     IndexHeader header = ReadIndexHeader(image, mPath);
     mPageSize = header.pageSize;
+    mSeen = header.changeCounter;
     bool stale = header.changed || header.recordCount != table.RecordCount();
     mCovered = table.RecordCount();
+    std::vector<std::shared_ptr<Tag>> read;
     for (const StoredTag& stored : header.tags) {
-        auto tag = std::make_shared<Tag>(stored.definition, table);
-        if (stale)
+        std::shared_ptr<Tag> tag = FindTag(stored.definition.name);
+        if (!tag) {
+            tag = std::make_shared<Tag>(stored.definition, table);
+            mTags.push_back(tag);
+        }
+        read.push_back(tag);
+        if (stale || tag->Definition().expression != stored.definition.expression
+            || tag->Definition().condition != stored.definition.condition) {
             tag->Rebuild(table);
-        else if (tag->KeyLength() != stored.keyLength
-                 || !ReadTagEntries(image, mPageSize, stored, tag->MutableEntries()))
+            continue;
+        }
+        tag->SetDamaged(false);
+        tag->MutableEntries().clear();
+        if (tag->KeyLength() != stored.keyLength || !ReadTagEntries(image, mPageSize, stored, tag->MutableEntries()))
             tag->SetDamaged(true);
-        mTags.push_back(std::move(tag));
     }
-    if (stale && !table.IsReadOnly())
-        Save(table);
+    // Tags this copy has that the file does not (made here, not saved yet).
+    for (const auto& tag : mTags)
+        if (std::find(read.begin(), read.end(), tag) == read.end())
+            tag->Rebuild(table);
+    return stale;
+}
+
+void IndexFile::Sync(const storage::Table& table)
+{
+    if (table.IsExclusive() || mRemoved)
+        return;
+    std::optional<uint32_t> counter = ReadChangeCounter(mPath, kChangedByteOffset);
+    if (!counter || *counter == mSeen)
+        return;
+    // The table is the truth: a file that was not saved clean since the
+    // other user's change is rebuilt from it, and then holds changes of its own.
+    if (Load(table))
+        mChanged = true;
+}
+
+void IndexFile::NoteWritten(const storage::Table& table)
+{
+    // RecordChanged has set the changed byte already; nobody else can be
+    // using the table when this open holds it exclusively.
+    if (table.IsReadOnly() || table.IsExclusive() || mTags.empty())
+        return;
+    mSeen = (mSeen + 1) & kChangeCounterMask;
+    WriteChangeWord(mPath, kChangedByteOffset, mSeen);
 }
 
 std::shared_ptr<Tag> IndexFile::FindTag(const std::string& name) const
@@ -138,6 +179,8 @@ std::shared_ptr<Tag> IndexFile::FindTag(const std::string& name) const
 
 std::shared_ptr<Tag> IndexFile::AddTag(TagDefinition definition, const storage::Table& table)
 {
+    IndexChangeLock changing(table);
+    Sync(table);
     auto tag = std::make_shared<Tag>(std::move(definition), table);
     tag->Rebuild(table);
     if (tag->IsCandidate())
@@ -166,6 +209,8 @@ void IndexFile::SaveTags(std::vector<std::shared_ptr<Tag>> tags, const storage::
 
 void IndexFile::RemoveTag(const std::shared_ptr<Tag>& tag, const storage::Table& table)
 {
+    IndexChangeLock changing(table);
+    Sync(table);
     std::vector<std::shared_ptr<Tag>> tags = mTags;
     tags.erase(std::remove(tags.begin(), tags.end(), tag), tags.end());
     if (tags.empty()) {
@@ -219,6 +264,8 @@ void IndexFile::RecordChanged(const storage::Table& table, uint32_t recno, const
 
 void IndexFile::RebuildAll(const storage::Table& table)
 {
+    IndexChangeLock changing(table);
+    Sync(table);
     for (const auto& tag : mTags)
         tag->Rebuild(table);
     mCovered = table.RecordCount();
@@ -227,6 +274,7 @@ void IndexFile::RebuildAll(const storage::Table& table)
 
 void IndexFile::CatchUp(const storage::Table& table)
 {
+    Sync(table);
     uint32_t count = table.RecordCount();
     if (mTags.empty() || count <= mCovered)
         return;
@@ -252,8 +300,11 @@ void IndexFile::MarkChanged()
 
 void IndexFile::SaveIfChanged(const storage::Table& table)
 {
-    if (mChanged && !mRemoved)
-        Save(table);
+    if (!mChanged || mRemoved || table.IsReadOnly())
+        return;
+    IndexChangeLock changing(table);
+    Sync(table);
+    Save(table);
 }
 
 void IndexFile::Save(const storage::Table& table)
@@ -263,7 +314,10 @@ void IndexFile::Save(const storage::Table& table)
     if (table.IsReadOnly())
         return;
     std::string image = WriteIndexImage(mPageSize, mTags, std::min(mCovered, table.RecordCount()));
+    uint32_t counter = (mSeen + 1) & kChangeCounterMask;
+    PutChangeCounter(image, kChangedByteOffset, counter);
     storage::ReplaceFileWith(mPath, image);
+    mSeen = counter;
     mChanged = false;
 }
 

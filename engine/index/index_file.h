@@ -20,6 +20,13 @@
 //   and every cursor of the table keeps every such file up to date
 //   (OpenFor), even one another cursor opened or created after it.
 //   Its Mutex() guards the tags; a cursor takes it after its own lock.
+// - Between processes the change counter of the file's header tells who is
+//   out of date (change_word.h): every indexed write bumps it under the
+//   table's index lock, every save stores a new one, and a copy whose counter
+//   differs from the file's reloads (Sync) before its next use, rebuilding
+//   from the table unless the file was saved clean. A change, a save and
+//   the check before them run under that lock, so no change made elsewhere
+//   is overwritten by a save of a copy that never saw it.
 #pragma once
 
 #include "engine/index/index_tag.h"
@@ -73,18 +80,29 @@ public:
     void CheckCandidates(const storage::Table& table, uint32_t recno, const uint8_t* after) const;
 
     void RebuildAll(const storage::Table& table);
-    // Adds the records appended to the table since the tags last covered it
-    // (by another process, or by code that wrote the table directly).
+    // Takes in what other users changed since this copy last looked (Sync),
+    // then adds the records appended to the table since the tags last
+    // covered it (by code that wrote the table directly).
     void CatchUp(const storage::Table& table);
+    // Reloads the copy when the file's change counter says another user
+    // changed it since this copy last read or wrote it.
+    void Sync(const storage::Table& table);
+    // After an indexed write of the table, made under IndexChangeLock: bumps
+    // the file's change counter so that every other copy reloads.
+    void NoteWritten(const storage::Table& table);
     // Writes the file when it holds changes not yet saved. Through a table
     // opened read-only nothing is written (Save does nothing either).
     void SaveIfChanged(const storage::Table& table);
+    // Writes the file; the caller holds IndexChangeLock and has synced.
     void Save(const storage::Table& table);
     bool IsRemoved() const { return mRemoved; }
 
 private:
     IndexFile(std::string utf8Path, std::string tableFile, uint32_t pageSize);
-    void Load(const storage::Table& table);
+    // Reads the file into this copy: tags it names join, tags of this copy
+    // keep their objects (orders point at them). Returns whether the file
+    // was stale (its tags were rebuilt from the table instead).
+    bool Load(const storage::Table& table);
     void MarkChanged();
     // Makes `tags` the file's tags and saves them.
     void SaveTags(std::vector<std::shared_ptr<Tag>> tags, const storage::Table& table);
@@ -101,6 +119,8 @@ private:
     // gap, and the saved file then covers fewer records than the table has,
     // so its next open rebuilds it instead of trusting it.
     uint32_t mCovered = 0;
+    // The file's change counter as this copy last read or wrote it.
+    uint32_t mSeen = 0;
 };
 
 // The page size for `requested` (0: the default), checked.

@@ -2,6 +2,7 @@
 
 #include "engine/core/errors.h"
 #include "engine/engine.h"
+#include "engine/index/change_word.h"
 
 #include <xxhash.h>
 
@@ -12,7 +13,9 @@ namespace indexing {
 namespace {
 
 constexpr char kMagic[8] = {'V', 'N', 'L', 'I', 'N', 'D', 'E', 'X'};
-constexpr uint16_t kVersion = 1;
+// Version 2 added the change counter after the changed byte; version 1
+// files have zeros there and are read alike.
+constexpr uint16_t kVersion = 2;
 constexpr size_t kPageHeader = 8;   // type, spare, count, next
 constexpr size_t kChecksumSize = 8;
 constexpr uint8_t kLeaf = 1;
@@ -101,7 +104,9 @@ uint64_t PageChecksum(const char* page, uint32_t pageSize)
 
 uint64_t HeaderChecksum(std::string header)
 {
-    header[kChangedByteOffset] = 0;
+    // The change word (changed byte and counter) is rewritten in place.
+    for (size_t i = 0; i < kChangeWordSize; ++i)
+        header[kChangedByteOffset + i] = 0;
     return XXH64(header.data(), header.size() - kChecksumSize, 0);
 }
 
@@ -199,7 +204,7 @@ std::string HeaderBytes(uint32_t pageSize, uint32_t headerPages, uint32_t totalP
     w.U16(kVersion);
     w.U16(0);
     w.U32(pageSize);
-    w.U32(0); // the changed byte and three spare bytes
+    w.U32(0); // the change word: the changed byte and the change counter
     w.U32(headerPages);
     w.U32(totalPages);
     w.U32(recordCount);
@@ -260,7 +265,7 @@ IndexHeader ReadIndexHeader(const std::string& image, const std::string& path)
     header.pageSize = uint32_t(Get(image, 12, 4));
     uint32_t headerPages = uint32_t(Get(image, 20, 4));
     uint32_t totalPages = uint32_t(Get(image, 24, 4));
-    if (Get(image, 8, 2) != kVersion)
+    if (Get(image, 8, 2) != kVersion && Get(image, 8, 2) != 1)
         throw damaged("unknown version " + std::to_string(Get(image, 8, 2)));
     if (header.pageSize < 512 || header.pageSize % 512 != 0 || headerPages == 0
         || uint64_t(totalPages) * header.pageSize != image.size() || headerPages > totalPages)
@@ -269,6 +274,7 @@ IndexHeader ReadIndexHeader(const std::string& image, const std::string& path)
     if (Get(headerBytes, headerBytes.size() - kChecksumSize, 8) != HeaderChecksum(headerBytes))
         throw damaged("the header checksum does not match");
     header.changed = image[kChangedByteOffset] != 0;
+    header.changeCounter = ChangeCounterOf(image, kChangedByteOffset);
     header.recordCount = uint32_t(Get(image, 28, 4));
     HeaderReader r(headerBytes, 32, headerBytes.size() - kChecksumSize);
     size_t count = size_t(r.Number(2));

@@ -4,7 +4,8 @@
 // Invariants:
 // - A file is a whole number of pages of its page size. The header spans
 //   the first pages and ends with its checksum; every tree page ends with
-//   its own. The byte at kChangedByteOffset is outside the header checksum.
+//   its own. The change word at kChangedByteOffset is outside the header
+//   checksum.
 // - Tree pages of a tag are leaves in key order, chained from the first,
 //   then branch levels up to one root; each branch entry is the first entry
 //   of its child.
@@ -20,6 +21,8 @@
 namespace indexing {
 
 constexpr size_t kChangedByteOffset = 16;
+// The changed byte and the 24-bit change counter after it (change_word.h).
+constexpr size_t kChangeWordSize = 4;
 
 struct StoredTag {
     TagDefinition definition;
@@ -33,6 +36,7 @@ struct IndexHeader {
     uint32_t pageSize = 0;
     uint32_t recordCount = 0;
     bool changed = false;
+    uint32_t changeCounter = 0;
     std::vector<StoredTag> tags;
 };
 

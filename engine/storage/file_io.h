@@ -22,6 +22,7 @@ constexpr uint64_t kBase = uint64_t(1) << 62;
 constexpr uint64_t kOpen = kBase;        // read lock: shared open; write lock: exclusive open
 constexpr uint64_t kHeader = kBase + 1;  // write lock while appending or updating headers
 constexpr uint64_t kTable = kBase + 2;   // read lock: holds record locks; write lock: table lock
+constexpr uint64_t kIndexes = kBase + 3; // write lock while changing the table's index files
 constexpr uint64_t kRecords = kBase + 16;
 inline uint64_t Record(uint32_t recno) { return kRecords + recno; }
 } // namespace lockspace

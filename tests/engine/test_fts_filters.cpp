@@ -55,7 +55,12 @@ TEST(FullTextFilters, ContainsTermsAreAnsweredByTheIndexWithTheSameRecords)
         {"CONTAINS(TITLE, 'fox*')", ADS_OPTIMIZED_FULL, {1, 3}},
         {"contains( title , \"fox* AND NOT quick\" ) AND QTY > 1", ADS_OPTIMIZED_PART, {3}},
         {"CONTAINS(TITLE, 'NOT fox*')", ADS_OPTIMIZED_FULL, {2, 5}},
+        // An OR is answered only when every part of it is.
         {"CONTAINS(TITLE, 'dog') OR QTY = 3", ADS_OPTIMIZED_NONE, {2, 3}},
+        {"CONTAINS(TITLE, 'dog') .OR. CONTAINS(TITLE, 'hounds')", ADS_OPTIMIZED_FULL, {2, 3}},
+        {"(CONTAINS(TITLE, 'lazy') OR CONTAINS(TITLE, 'quick')) AND QTY < 2", ADS_OPTIMIZED_PART, {1}},
+        {"CONTAINS(TITLE, 'cat') OR (CONTAINS(TITLE, 'fox*') AND CONTAINS(TITLE, 'and'))", ADS_OPTIMIZED_FULL, {3}},
+        {"CONTAINS(TITLE, 'terrier') OR CONTAINS(TITLE, 'dog*')", ADS_OPTIMIZED_FULL, {2}},
     };
     for (const Case& c : cases) {
         ASSERT_ADS_OK(SetAof(table, c.filter));
@@ -71,6 +76,14 @@ TEST(FullTextFilters, ContainsTermsAreAnsweredByTheIndexWithTheSameRecords)
         EXPECT_EQ(Shown(table), c.records) << c.filter;
         ASSERT_ADS_OK(AdsClearAOF(table));
     }
+
+    // With an index on the other part as well, the OR of both is answered.
+    ADSHANDLE byQty = 0;
+    ASSERT_ADS_OK(AdsCreateIndex90(table, "", "QTY", "QTY", "", "", ADS_COMPOUND, 0, "", &byQty));
+    ASSERT_ADS_OK(SetAof(table, "CONTAINS(TITLE, 'dog') OR QTY = 3"));
+    EXPECT_EQ(OptimizationLevel(table), ADS_OPTIMIZED_FULL);
+    EXPECT_EQ(Shown(table), (std::vector<UNSIGNED32>{2, 3}));
+    ASSERT_ADS_OK(AdsClearAOF(table));
 
     // A dynamic filter reads the index again: a record written later joins.
     ASSERT_ADS_OK(SetAof(table, "CONTAINS(TITLE, 'fox*')"));

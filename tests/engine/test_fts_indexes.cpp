@@ -372,13 +372,58 @@ TEST(FullTextIndexes, DamagedFilesAreReportedAndRebuilt)
     EXPECT_EQ(Lookup(table, "TITLE", "fox"), (std::vector<uint32_t>{1, 2}));
     ASSERT_ADS_OK(AdsCloseTable(table));
 
-    // A spoilt definition is a damaged file, reported by every call that needs it.
-    restore();
-    SpoilByte(path, 26, '\x01');
-    table = OpenTable(connection.Handle(), "worn", ADS_NTX);
-    UNSIGNED16 count = 0;
-    ExpectFailure(AdsGetNumFTSIndexes(table, &count), AE_INDEX_DAMAGED, "worn.fts");
-    ASSERT_ADS_OK(AdsCloseTable(table));
+    // A spoilt header is a damaged file, reported by every call that needs
+    // it; the table is still written, and a reindex makes the file again from
+    // the definitions when they still read, or moves it aside.
+    struct HeaderCase {
+        const char* what;
+        std::streamoff offset; // of the spoilt byte
+        bool recoverable;
+    } headerCases[] = {
+        {"the definitions checksum", 24 + 28, true},
+        {"the length of the index name", 26, false},
+        {"the magic", 0, false},
+    };
+    for (const HeaderCase& c : headerCases) {
+        restore();
+        std::filesystem::remove(path + ".damaged");
+        SpoilByte(path, c.offset, '\x01');
+        table = OpenTable(connection.Handle(), "worn", ADS_NTX);
+        UNSIGNED16 count = 0;
+        ExpectFailure(AdsGetNumFTSIndexes(table, &count), AE_INDEX_DAMAGED, "worn.fts");
+        ADSHANDLE other = 0;
+        ExpectFailure(AdsCreateFTSIndex(table, nullptr, "MORE", "TITLE", 0, 0, 0, 0, &other), AE_INDEX_DAMAGED,
+                      "AdsReindex");
+        SCOPED_TRACE(c.what);
+        ASSERT_ADS_OK(AdsAppendRecord(table));
+        SetText(table, "TITLE", "grey fox");
+        ASSERT_ADS_OK(AdsWriteRecord(table)); // the damage blocks no write
+        const std::u16string filter = u"CONTAINS(TITLE, 'fox')";
+        ASSERT_ADS_OK(AdsSetAOF100(table, filter.c_str(), ADS_ENCODE_UTF16 | ADS_RESOLVE_IMMEDIATE));
+        UNSIGNED32 shown = 0;
+        ASSERT_ADS_OK(AdsGetRecordCount(table, ADS_RESPECTFILTERS, &shown));
+        EXPECT_EQ(shown, 3u) << c.what << ": CONTAINS judged record by record";
+        ASSERT_ADS_OK(AdsClearAOF(table));
+        if (c.recoverable) {
+            EXPECT_ADS_OK(AdsReindex(table));
+            EXPECT_EQ(Lookup(table, "TITLE", "fox"), (std::vector<uint32_t>{1, 2, 4})) << c.what;
+        } else {
+            ExpectFailure(AdsReindex(table), AE_INDEX_DAMAGED, "create the full-text indexes again");
+            EXPECT_TRUE(std::filesystem::exists(path + ".damaged")) << c.what << ": kept aside";
+            EXPECT_FALSE(std::filesystem::exists(path));
+            ASSERT_ADS_OK(AdsGetNumFTSIndexes(table, &count));
+            EXPECT_EQ(count, 0u);
+            CreateFts(table, "WORDS", "TITLE");
+            EXPECT_EQ(Lookup(table, "TITLE", "fox"), (std::vector<uint32_t>{1, 2, 4})) << c.what;
+        }
+        ASSERT_ADS_OK(AdsCloseTable(table));
+        // Back to three records for the next case.
+        table = OpenTable(connection.Handle(), "worn", ADS_NTX, ADS_EXCLUSIVE);
+        ASSERT_ADS_OK(AdsGotoRecord(table, 4));
+        ASSERT_ADS_OK(AdsDeleteRecord(table));
+        ASSERT_ADS_OK(AdsPackTable(table));
+        ASSERT_ADS_OK(AdsCloseTable(table));
+    }
 
     // A writer that stopped before saving left the changed mark: the file is
     // rebuilt from the table, even over a spoilt postings checksum.
