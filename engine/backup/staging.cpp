@@ -300,4 +300,14 @@ void RecoverInterrupted(const std::string& targetFolder) noexcept
     }
 }
 
+void RecoverBeforeOpen(const std::string& ansiPath) noexcept
+{
+    try {
+        std::string path = ResolveName(ansiPath);
+        RecoverInterrupted(IsFolder(path) ? path : ParentOf(path));
+    } catch (const std::exception&) {
+        // The open itself reports a path it cannot use.
+    }
+}
+
 } // namespace backup

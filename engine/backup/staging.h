@@ -64,6 +64,10 @@ private:
 // folder that cannot be recovered (no right to write) is left as it is.
 void RecoverInterrupted(const std::string& targetFolder) noexcept;
 
+// As RecoverInterrupted, for the folder a connection opens: `ansiPath` is a
+// folder or a dictionary file (whose folder is meant), 8-bit, any case.
+void RecoverBeforeOpen(const std::string& ansiPath) noexcept;
+
 inline constexpr const char* kStagingPrefix = ".vnlstage-";
 
 } // namespace backup

@@ -1,5 +1,6 @@
 #include "engine/core/connection.h"
 
+#include "engine/backup/staging.h"
 #include "engine/core/cursor.h"
 #include "engine/core/errors.h"
 #include "engine/core/transaction.h"
@@ -77,6 +78,8 @@ std::shared_ptr<Connection> Connection::Open(const ConnectSettings& settings, co
     if (settings.serverTypes != 0 && (settings.serverTypes & ADS_LOCAL_SERVER) == 0)
         throw EngineError(AE_INVALID_CONNECT_STRING, "Only the local server is available; the connection to "
                                                          + path + " asks for another server type.");
+    // A restore or backup killed in that folder is finished or undone first.
+    backup::RecoverBeforeOpen(path);
     if (EndsWithIgnoringCase(path, ".add"))
         return OpenDictionary(settings, path);
     static_cast<void>(function);
