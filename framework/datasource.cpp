@@ -73,8 +73,10 @@ bool TDataSource::IsLinkedTo(TDataSet* dataSet) const {
     return false;
 }
 
+// A dataset still opening has no records or fields to show yet: its links
+// become active once it browses.
 void TDataSource::UpdateState() {
-    if (mEnabled && mDataSet) SetState(mDataSet->State());
+    if (mEnabled && mDataSet && mDataSet->State() != dsOpening) SetState(mDataSet->State());
     else SetState(dsInactive);
 }
 
