@@ -110,6 +110,10 @@ TEST(Streams, FilesAreReplacedOnlyWhenCompletelyWritten) {
         EXPECT_EQ(back.Bytes(), QByteArray("\0\1\2binary", 9));
     }
     QFile::setPermissions(lockedDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // A name taken by a folder cannot become a file, whoever runs the test.
+    EXPECT_THROW(other.SaveToFile(lockedDir), EWriteStreamError);
+    EXPECT_TRUE(QFileInfo(kept).isFile());
+    EXPECT_THROW(other.SaveToFile(folder.file(QStringLiteral("no/such/folder/x.bin"))), EWriteStreamError);
     EXPECT_THROW(back.LoadFromFile(folder.file(QStringLiteral("missing.bin"))), EReadStreamError);
     EXPECT_EQ(back.Bytes(), QByteArray("\0\1\2binary", 9));  // a failed load keeps the content
 }
