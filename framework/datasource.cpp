@@ -21,6 +21,9 @@ VARNEL_DEFINE_CLASS(TMasterDataLink)
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
+    // No handler runs for a source being destroyed: its owner may be half
+    // gone already.
+    Destroying();
     for (TDataLink* link : std::vector<TDataLink*>(mDataLinks)) link->SetDataSource(nullptr);
     SetDataSet(nullptr);
 }
@@ -314,7 +317,7 @@ void TMasterDataLink::CheckBrowseMode() {
 }
 
 void TMasterDataLink::RecordChanged(TField* field) {
-    if (!Active() || mFields.isEmpty()) return;
+    if (!Active() || mFields.isEmpty() || DataSource()->State() == dsSetKey) return;
     if (field && !mFields.contains(field)) return;
     if (OnMasterChange) OnMasterChange(mDetail);
 }

@@ -266,9 +266,10 @@ void TBCDField::SetAsBCD(const TBcd& value) {
     SetData(&shaped);
 }
 
+// The general form: every significant digit, no trailing decimal zeros.
 QString TBCDField::AsString() const {
     TBcd value;
-    return GetData(&value) ? BcdToStr(value) : QString();
+    return GetData(&value) ? BcdToStrF(value, ffGeneral, 32, 0) : QString();
 }
 
 void TBCDField::SetAsString(const QString& value) {
@@ -291,7 +292,7 @@ QString TBCDField::GetText(bool displayText) const {
     if (mCurrency) {
         return BcdToStrF(value, displayText ? ffCurrency : ffFixed, precision, FormatSettings().CurrencyDecimals);
     }
-    return BcdToStr(value);
+    return BcdToStrF(value, ffGeneral, precision, 0);
 }
 
 Variant TBCDField::AsVariant() const {

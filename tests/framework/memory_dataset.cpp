@@ -70,7 +70,8 @@ void TMemoryDataSet::SetStructure(const QString& text) {
     for (const QString& entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         QStringList parts = entry.simplified().split(QLatin1Char(' '));
         if (parts.size() < 2) continue;
-        FieldDefs()->Add(parts[0], ParseType(parts[1]), parts.size() > 2 ? parts[2].toInt() : 0);
+        TFieldDef* def = FieldDefs()->Add(parts[0], ParseType(parts[1]), parts.size() > 2 ? parts[2].toInt() : 0);
+        if (parts.size() > 3) def->SetPrecision(parts[3].toInt());
     }
 }
 

@@ -35,7 +35,7 @@ public:
     explicit TMemoryDataSet(TComponent* owner = nullptr);
     ~TMemoryDataSet() override;
 
-    // "Name Type [Size]" entries separated by ';' (types by their ft names
+    // "Name Type [Size [Precision]]" entries separated by ';' (types by their ft names
     // without the prefix: String, Integer, Memo, ...).
     QString Structure() const { return mStructure; }
     void SetStructure(const QString& text);
