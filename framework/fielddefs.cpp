@@ -8,6 +8,7 @@ VARNEL_PUBLISH(TFieldDef, c) {
     c.prop("Precision", &TFieldDef::Precision, &TFieldDef::SetPrecision).def(0);
     c.prop("Size", &TFieldDef::Size, &TFieldDef::SetSize).def(0);
 }
+VARNEL_DEFINE_CLASS(TDefCollection)
 VARNEL_DEFINE_CLASS(TFieldDefs)
 
 VARNEL_PUBLISH(TIndexDef, c) {
@@ -36,6 +37,33 @@ QStringList SplitFields(const QString& fields) {
 
 }  // namespace
 
+// --- TDefCollection ----------------------------------------------------------
+
+TDefCollection::TDefCollection(TMetaClass* itemClass, TPersistent* owner) : TCollection(itemClass, owner) {}
+
+int TDefCollection::IndexOf(const QString& name) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (SameName(ItemName(i), name)) return i;
+    }
+    return -1;
+}
+
+void TDefCollection::Update() {
+    if (mUpdated) return;
+    if (OnUpdate) OnUpdate();
+    mUpdated = true;
+}
+
+void TDefCollection::Update(TCollectionItem*) {
+    if (OnChange) OnChange(nullptr);
+}
+
+void TDefCollection::ItemChanged() {
+    // An empty bracket notifies now, or at the end of an open one.
+    BeginUpdate();
+    EndUpdate();
+}
+
 // --- TFieldDef ----------------------------------------------------------------
 
 TFieldDef::TFieldDef(TCollection* collection) : TCollectionItem(collection) {}
@@ -43,7 +71,7 @@ TFieldDef::TFieldDef(TCollection* collection) : TCollectionItem(collection) {}
 TFieldDefs* TFieldDef::Owner() const { return dynamic_cast<TFieldDefs*>(Collection()); }
 
 void TFieldDef::Changed() {
-    if (TFieldDefs* defs = Owner()) defs->ItemChanged(this);
+    if (TFieldDefs* defs = Owner()) defs->ItemChanged();
 }
 
 void TFieldDef::SetName(const QString& name) {
@@ -109,7 +137,7 @@ void TFieldDef::Assign(const TPersistent* source) {
 
 // --- TFieldDefs ---------------------------------------------------------------
 
-TFieldDefs::TFieldDefs(TPersistent* owner) : TCollection(TFieldDef::StaticClass(), owner) {}
+TFieldDefs::TFieldDefs(TPersistent* owner) : TDefCollection(TFieldDef::StaticClass(), owner) {}
 
 TFieldDef* TFieldDefs::Add(const QString& name, TFieldType type, int size, bool required) {
     BeginUpdate();
@@ -120,13 +148,6 @@ TFieldDef* TFieldDefs::Add(const QString& name, TFieldType type, int size, bool 
     def->SetRequired(required);
     EndUpdate();
     return def;
-}
-
-int TFieldDefs::IndexOf(const QString& name) const {
-    for (int i = 0; i < Count(); ++i) {
-        if (SameName(Items(i)->Name(), name)) return i;
-    }
-    return -1;
 }
 
 TFieldDef* TFieldDefs::FindDef(const QString& name) const {
@@ -140,23 +161,6 @@ TFieldDef* TFieldDefs::Find(const QString& name) const {
     return def;
 }
 
-void TFieldDefs::Update() {
-    if (mUpdated) return;
-    if (OnUpdate) OnUpdate();
-    mUpdated = true;
-}
-
-void TFieldDefs::Update(TCollectionItem*) {
-    if (OnChange) OnChange(nullptr);
-}
-
-void TFieldDefs::ItemChanged(TCollectionItem* item) {
-    // Item changes inside an update bracket fire at its end.
-    BeginUpdate();
-    EndUpdate();
-    (void)item;
-}
-
 // --- TIndexDef ----------------------------------------------------------------
 
 TIndexDef::TIndexDef(TCollection* collection) : TCollectionItem(collection) {}
@@ -164,7 +168,7 @@ TIndexDef::TIndexDef(TCollection* collection) : TCollectionItem(collection) {}
 TIndexDefs* TIndexDef::Owner() const { return dynamic_cast<TIndexDefs*>(Collection()); }
 
 void TIndexDef::Changed() {
-    if (TIndexDefs* defs = Owner()) defs->ItemChanged(this);
+    if (TIndexDefs* defs = Owner()) defs->ItemChanged();
 }
 
 namespace {
@@ -206,7 +210,7 @@ void TIndexDef::Assign(const TPersistent* source) {
 
 // --- TIndexDefs ---------------------------------------------------------------
 
-TIndexDefs::TIndexDefs(TPersistent* owner) : TCollection(TIndexDef::StaticClass(), owner) {}
+TIndexDefs::TIndexDefs(TPersistent* owner) : TDefCollection(TIndexDef::StaticClass(), owner) {}
 
 TIndexDef* TIndexDefs::Add(const QString& name, const QString& fields, TIndexOptions options) {
     BeginUpdate();
@@ -217,13 +221,6 @@ TIndexDef* TIndexDefs::Add(const QString& name, const QString& fields, TIndexOpt
     def->SetOptions(options);
     EndUpdate();
     return def;
-}
-
-int TIndexDefs::IndexOf(const QString& name) const {
-    for (int i = 0; i < Count(); ++i) {
-        if (SameName(Items(i)->Name(), name)) return i;
-    }
-    return -1;
 }
 
 TIndexDef* TIndexDefs::FindDef(const QString& name) const {
@@ -263,18 +260,3 @@ TIndexDef* TIndexDefs::FindIndexForFields(const QString& fields) const {
     return def;
 }
 
-void TIndexDefs::Update() {
-    if (mUpdated) return;
-    if (OnUpdate) OnUpdate();
-    mUpdated = true;
-}
-
-void TIndexDefs::Update(TCollectionItem*) {
-    if (OnChange) OnChange(nullptr);
-}
-
-void TIndexDefs::ItemChanged(TCollectionItem* item) {
-    BeginUpdate();
-    EndUpdate();
-    (void)item;
-}

@@ -23,6 +23,37 @@ enum TFieldAttribute { faHiddenCol, faReadonly, faRequired, faLink, faUnNamed, f
 using TFieldAttributes = TSet<TFieldAttribute>;
 VARNEL_ENUM_NAMES(TFieldAttribute, "faHiddenCol", "faReadonly", "faRequired", "faLink", "faUnNamed", "faFixed");
 
+// The collection both definition kinds share: name lookup, the updated flag
+// with its update request, and one change notice per change (or bracket).
+class TDefCollection : public TCollection {
+    VARNEL_DECLARE_CLASS(TDefCollection, TCollection)
+
+public:
+    TDefCollection(TMetaClass* itemClass, TPersistent* owner);
+
+    // Position of the first item with that name (case ignored), -1 when none.
+    int IndexOf(const QString& name) const;
+
+    bool Updated() const { return mUpdated; }
+    void SetUpdated(bool updated) { mUpdated = updated; }
+    // Runs OnUpdate when not Updated; the handler refreshes the definitions
+    // (Updated is set afterwards).
+    void Update();
+
+    std::function<void()> OnUpdate;
+    TNotifyEvent OnChange;
+
+    // Called by the items when one of their properties changed.
+    void ItemChanged();
+
+protected:
+    virtual QString ItemName(int index) const = 0;
+    void Update(TCollectionItem* item) override;
+
+private:
+    bool mUpdated = false;
+};
+
 class TFieldDefs;
 
 class TFieldDef : public TCollectionItem {
@@ -66,8 +97,8 @@ private:
     int mFieldNo = 0;
 };
 
-class TFieldDefs : public TCollection {
-    VARNEL_DECLARE_CLASS(TFieldDefs, TCollection)
+class TFieldDefs : public TDefCollection {
+    VARNEL_DECLARE_CLASS(TFieldDefs, TDefCollection)
 
 public:
     explicit TFieldDefs(TPersistent* owner = nullptr);
@@ -78,27 +109,12 @@ public:
     // A new definition with these values (Precision 0).
     TFieldDef* Add(const QString& name, TFieldType type, int size = 0, bool required = false);
 
-    int IndexOf(const QString& name) const;        // -1 when absent
     TFieldDef* FindDef(const QString& name) const; // nullptr when absent
     // EDatabaseError "Field 'name' not found" when absent.
     TFieldDef* Find(const QString& name) const;
 
-    bool Updated() const { return mUpdated; }
-    void SetUpdated(bool updated) { mUpdated = updated; }
-    // Runs OnUpdate when not Updated; the handler refreshes the definitions
-    // and sets Updated (Update sets it afterwards anyway).
-    void Update();
-
-    std::function<void()> OnUpdate;
-    TNotifyEvent OnChange;
-
 protected:
-    void Update(TCollectionItem* item) override;
-
-private:
-    friend class TFieldDef;
-    void ItemChanged(TCollectionItem* item);
-    bool mUpdated = false;
+    QString ItemName(int index) const override { return Items(index)->Name(); }
 };
 
 // ---------------------------------------------------------------------------
@@ -151,8 +167,8 @@ private:
     QString mCaseInsFields;
 };
 
-class TIndexDefs : public TCollection {
-    VARNEL_DECLARE_CLASS(TIndexDefs, TCollection)
+class TIndexDefs : public TDefCollection {
+    VARNEL_DECLARE_CLASS(TIndexDefs, TDefCollection)
 
 public:
     explicit TIndexDefs(TPersistent* owner = nullptr);
@@ -162,29 +178,17 @@ public:
     TIndexDef* AddIndexDef() { return static_cast<TIndexDef*>(TCollection::Add()); }
     TIndexDef* Add(const QString& name, const QString& fields, TIndexOptions options);
 
-    int IndexOf(const QString& name) const;
     TIndexDef* FindDef(const QString& name) const;
     // EDatabaseError "Index 'name' not found" when absent.
     TIndexDef* Find(const QString& name) const;
     // The first index whose leading fields are `fields` (";"-separated, case
-    // ignored; the primary index preferred), with matching case sensitivity
-    // when `caseInsensitive` is given; nullptr when none.
+    // ignored; the primary index preferred) and whose ixCaseInsensitive
+    // option equals `caseInsensitive`; nullptr when none.
     TIndexDef* GetIndexForFields(const QString& fields, bool caseInsensitive) const;
-    // The same, raising EDatabaseError "No index for fields 'x'" when none.
+    // The same, case-sensitive indexes first, raising EDatabaseError
+    // "No index for fields 'x'" when none.
     TIndexDef* FindIndexForFields(const QString& fields) const;
 
-    bool Updated() const { return mUpdated; }
-    void SetUpdated(bool updated) { mUpdated = updated; }
-    void Update();  // as TFieldDefs::Update
-
-    std::function<void()> OnUpdate;
-    TNotifyEvent OnChange;
-
 protected:
-    void Update(TCollectionItem* item) override;
-
-private:
-    friend class TIndexDef;
-    void ItemChanged(TCollectionItem* item);
-    bool mUpdated = false;
+    QString ItemName(int index) const override { return Items(index)->Name(); }
 };

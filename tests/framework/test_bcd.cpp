@@ -2,6 +2,7 @@
 // rounding and precision limits.
 #include "framework/bcd.h"
 #include "fixtures.h"
+#include "valuefixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,7 @@
 
 namespace {
 
-class Bcd : public ::testing::Test {
-protected:
-    void SetUp() override { FormatSettings() = TFormatSettings::Invariant(); }
-    TFormatSettingsGuard mGuard;
-};
+class Bcd : public InvariantFormats {};
 
 QByteArray Bytes(const TBcd& bcd) { return QByteArray(reinterpret_cast<const char*>(&bcd), sizeof bcd); }
 

@@ -2,16 +2,13 @@
 // their rounding, the calendar, time stamps, and the texts of dates.
 #include "framework/datetime.h"
 #include "fixtures.h"
+#include "valuefixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class DateTimeValues : public ::testing::Test {
-protected:
-    void SetUp() override { FormatSettings() = TFormatSettings::Invariant(); }
-    TFormatSettingsGuard mGuard;
-};
+class DateTimeValues : public InvariantFormats {};
 
 TEST_F(DateTimeValues, NativeFormsOfKnownInstants) {
     struct Case {

@@ -4,6 +4,7 @@
 #include "framework/formatsettings.h"
 #include "framework/mathutil.h"
 #include "fixtures.h"
+#include "valuefixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,7 @@
 
 namespace {
 
-class NumberText : public ::testing::Test {
-protected:
-    void SetUp() override { FormatSettings() = TFormatSettings::Invariant(); }
-    TFormatSettingsGuard mGuard;
-};
+class NumberText : public InvariantFormats {};
 
 TEST_F(NumberText, RoundGoesToTheEvenNeighbourOnHalves) {
     const std::pair<double, int64_t> cases[] = {

@@ -4,6 +4,7 @@
 #include "framework/params.h"
 #include "framework/streaming.h"
 #include "fixtures.h"
+#include "valuefixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,7 @@
 
 namespace {
 
-class Params : public ::testing::Test {
-protected:
-    void SetUp() override { FormatSettings() = TFormatSettings::Invariant(); }
-    TFormatSettingsGuard mGuard;
-};
+class Params : public InvariantFormats {};
 
 TEST_F(Params, ScannerRules) {
     struct Case {

@@ -2,16 +2,13 @@
 // errors, comparison and arrays.
 #include "framework/variant.h"
 #include "fixtures.h"
+#include "valuefixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class Variants : public ::testing::Test {
-protected:
-    void SetUp() override { FormatSettings() = TFormatSettings::Invariant(); }
-    TFormatSettingsGuard mGuard;
-};
+class Variants : public InvariantFormats {};
 
 TEST_F(Variants, TypeCodesAndTheTypingRuleOfUntypedParameters) {
     struct Case {
