@@ -11,8 +11,8 @@
 // Rounding: dropping decimals rounds half away from zero; conversions from
 // double first take the shortest decimal text of the double (at most 15
 // significant digits). Every conversion that cannot hold the value raises
-// EBcdOverflowError (an ERangeError); bad text raises EConvertError
-// "'x' is not a valid BCD value".
+// EBcdOverflowError (an ERangeError); bad text, and text with more than 64
+// significant digits, raises EConvertError "'x' is not a valid BCD value".
 #pragma once
 
 #include "framework/currency.h"

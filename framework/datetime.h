@@ -44,8 +44,11 @@ TDateTime TimeStampToDateTime(const TTimeStamp& stamp);  // EConvertError for Ti
 double TimeStampToMSecs(const TTimeStamp& stamp);
 TTimeStamp MSecsToTimeStamp(double msecs);               // ERangeError when not representable
 
-// The pieces the engine binders use: trunc(value) + 2415019, and the time
-// of day in milliseconds (rounded, halves to even; ERangeError beyond 32 bits).
+// The pieces the engine binders use, both taken from DateTimeToTimeStamp so
+// that they always agree: the Julian day (trunc(value) + 2415019) and the
+// time of day in milliseconds (the fraction's magnitude * 86400000, rounded
+// halves to even). A time within half a millisecond of midnight gives the
+// next day and 0 ms rather than 86400000 ms; ERangeError beyond 32 bits.
 int32_t DateTimeToJulianDay(TDateTime value);
 int32_t DateTimeToMSecsOfDay(TDateTime value);
 TDateTime JulianDayToDateTime(int32_t julianDay);
