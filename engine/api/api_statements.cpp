@@ -218,7 +218,12 @@ UNSIGNED32 AdsGetLastAutoinc(ADSHANDLE hObj, UNSIGNED32* pulAutoIncVal)
     const char* function = "AdsGetLastAutoinc";
     std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hObj);
     if (object && object->Kind() == HandleKind::Statement)
-        return ApiCall(function, [&] { ThrowNotYetSupported(function, "for statements"); });
+        return ApiCall(function, [&] {
+            UNSIGNED32& out = Out(pulAutoIncVal, function, "the value argument is null");
+            auto statement = std::static_pointer_cast<Statement>(object);
+            std::lock_guard<std::mutex> lock(statement->Mutex());
+            out = statement->LastAutoinc();
+        });
     return WithCursor(function, hObj, [&](Cursor& c) {
         Out(pulAutoIncVal, function, "the value argument is null") = c.Table().LastAutoinc();
     });

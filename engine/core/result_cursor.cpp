@@ -31,6 +31,8 @@ std::string MakePrivateFolder()
 
 std::string ColumnType(const sql::ResultColumn& column)
 {
+    if (!column.definition.empty())
+        return column.definition;
     using sql::DataType;
     switch (column.type) {
     case DataType::String: return column.length > 0 ? "Char," + std::to_string(column.length) : "Memo";
@@ -65,7 +67,12 @@ void WriteValue(storage::Table& table, size_t field, uint8_t* image, const sql::
     sql::Value value = sql::ConvertTo(given, column.type == sql::DataType::Null ? sql::DataType::String : column.type);
     using sql::DataType;
     switch (value.type) {
-    case DataType::Integer: layout.SetInteger(field, image, CheckedInteger(value, column)); break;
+    case DataType::Integer:
+        // Only a 32-bit Integer column needs the range check; wider ones take the value whole.
+        layout.SetInteger(field, image,
+                          layout.Fields()[field].type == storage::ft::Integer ? CheckedInteger(value, column)
+                                                                               : value.integer);
+        break;
     case DataType::Double: layout.SetDouble(field, image, value.number); break;
     case DataType::Logical: layout.SetLogical(field, image, value.logical); break;
     case DataType::Date: layout.SetJulian(field, image, value.julian); break;

@@ -1,14 +1,18 @@
 #include "engine/core/sql_run.h"
 
+#include "engine/core/callbacks.h"
 #include "engine/core/connection.h"
 #include "engine/core/errors.h"
 #include "engine/core/result_cursor.h"
 #include "engine/core/statement_registry.h"
 #include "engine/procedures/server_procedures.h"
+#include "engine/sql/engine_executor.h"
 #include "engine/sql/interpreter.h"
 #include "engine/sql/parser.h"
+#include "engine/sql/sql_error.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 namespace engine {
@@ -43,6 +47,44 @@ RunningStatementRow StartRow(const Connection& connection, const sql::Script& sc
     return row;
 }
 
+StatementOptions OptionsOf(Statement& statement)
+{
+    std::lock_guard<std::mutex> lock(statement.Mutex());
+    return statement.Options();
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Raises the timeout error once the statement's time (seconds, 0: none) is
+// up; true when the registered abort test asks to stop.
+std::function<bool()> StopTest(uint32_t timeoutSeconds)
+{
+    bool timed = timeoutSeconds != 0;
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+    return [timed, deadline, timeoutSeconds] {
+        if (timed && Clock::now() >= deadline)
+            throw sql::SqlError(sql::kTimeout, "The statement ran longer than its timeout of "
+                                                   + std::to_string(timeoutSeconds) + " seconds and was stopped");
+        return SqlAbortRequested();
+    };
+}
+
+sql::StageSettings StageFor(ADSHANDLE connection, const StatementOptions& options,
+                            const std::function<bool()>& stopTest)
+{
+    sql::StageSettings settings;
+    settings.connection = connection;
+    settings.tableType = options.tableType;
+    settings.charType = options.charType;
+    settings.lockType = options.lockType;
+    settings.checkRights = options.checkRights;
+    settings.interrupt = [stopTest] {
+        if (stopTest())
+            throw sql::SqlError(sql::kAborted, "The statement was aborted");
+    };
+    return settings;
+}
+
 } // namespace
 
 ADSHANDLE ExecutePrepared(Statement& statement, const char* function)
@@ -52,17 +94,22 @@ ADSHANDLE ExecutePrepared(Statement& statement, const char* function)
     const sql::Script& script = input.prepared->script;
 
     sql::ExecutionOutcome outcome;
+    StatementOptions options = OptionsOf(statement);
+    std::function<bool()> stopTest = StopTest(options.timeout);
+    sql::EngineExecutor executor(ServerProcedures(), StageFor(connection->Handle(), options, stopTest));
     {
         RunningEntry entry(StartRow(*connection, script), connection->Handle());
         entry.Statement().SetTimeout(input.timeout);
         sql::ExecutionHooks hooks;
         hooks.statementStarted = [&entry](const std::string& text) { entry.Statement().SetQuery(text); };
-        sql::ProcedureExecutor executor(ServerProcedures());
+        hooks.abortRequested = stopTest;
         outcome = sql::RunScript(script, input.values, executor, hooks);
     }
     {
         std::lock_guard<std::mutex> lock(statement.Mutex());
         statement.RowsAffected() = outcome.rowsAffected;
+        if (executor.HasLastAutoinc())
+            statement.LastAutoinc() = executor.LastAutoinc();
     }
     return outcome.result ? OpenResultCursor(*outcome.result, connection->Handle()) : 0;
 }

@@ -54,6 +54,9 @@ public:
     std::shared_ptr<PreparedScript>& Prepared() { return mPrepared; }
     // Guarded by Mutex().
     int64_t& RowsAffected() { return mRowsAffected; }
+    // Guarded by Mutex(): the autoincrement value of the last record an
+    // INSERT of this statement appended (0 before any).
+    uint32_t& LastAutoinc() { return mLastAutoinc; }
 
 private:
     ADSHANDLE mConnection;
@@ -61,6 +64,7 @@ private:
     StatementOptions mOptions;
     std::shared_ptr<PreparedScript> mPrepared;
     int64_t mRowsAffected = -1;
+    uint32_t mLastAutoinc = 0;
 };
 
 } // namespace engine

@@ -19,6 +19,10 @@ struct ResultColumn {
     DataType type = DataType::String;
     uint32_t length = 0;
     uint32_t decimals = 0;
+    // The result table's column type in the table-definition grammar
+    // ("Numeric,10,2"), when the column came from a table column and keeps
+    // its type; empty: derived from `type` and `length`.
+    std::string definition = {};
 };
 
 // Rows a statement yields. Invariant: every row has one value per column.

@@ -38,6 +38,10 @@ enum Native : uint32_t {
     kNotSupported = 2113,        // a statement this engine does not run yet
     kUnknownFunction = 2114,
     kTooComplex = 2115,          // nesting deeper than the parser accepts
+    kUnknownTable = 2116,        // a table a statement names that does not exist
+    kTimeout = 2117,             // a statement that ran past the statement's timeout
+    kUnknownName = 2118,         // a column or function a statement names that does not exist
+    kStatement = 2119,           // a data statement refused for another reason
 };
 
 // Where a fault is: the script and the span of the statement it is in, and
