@@ -520,6 +520,10 @@ VARNEL_ENGINE_API UNSIGNED32 AdsOpenIndex(ADSHANDLE hTable, const char* pucName,
 VARNEL_ENGINE_API UNSIGNED32 AdsCloseIndex(ADSHANDLE hIndex);
 VARNEL_ENGINE_API UNSIGNED32 AdsCreateIndex90(ADSHANDLE hObj, const char* pucFileName, const char* pucTag, const char* pucExpr, const char* pucCondition, const char* pucWhile, UNSIGNED32 ulOptions, UNSIGNED32 ulPageSize, const char* pucCollation, ADSHANDLE* phIndex);
 VARNEL_ENGINE_API UNSIGNED32 AdsDeleteIndex(ADSHANDLE hIndex);
+/* Custom indexes (ADS_CUSTOM) hold only the records given to them: the
+   current record of the index's cursor gets its key, or loses it. */
+VARNEL_ENGINE_API UNSIGNED32 AdsAddCustomKey(ADSHANDLE hIndex);
+VARNEL_ENGINE_API UNSIGNED32 AdsDeleteCustomKey(ADSHANDLE hIndex);
 /* A null or empty name gives the cursor's current index, 0 when none. */
 VARNEL_ENGINE_API UNSIGNED32 AdsGetIndexHandle(ADSHANDLE hTable, const char* pucIndexOrder, ADSHANDLE* phIndex);
 VARNEL_ENGINE_API UNSIGNED32 AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16* pusNum);

@@ -13,7 +13,8 @@ using namespace engine;
 
 namespace {
 
-constexpr UNSIGNED32 kSupportedIndexOptions = ADS_UNIQUE | ADS_COMPOUND | ADS_DESCENDING | ADS_CANDIDATE;
+constexpr UNSIGNED32 kSupportedIndexOptions = ADS_UNIQUE | ADS_COMPOUND | ADS_CUSTOM | ADS_DESCENDING
+    | ADS_USER_DEFINED | ADS_CANDIDATE | ADS_BINARY_INDEX;
 
 std::string Optional(const char* text)
 {
@@ -33,20 +34,9 @@ std::string BaseName(const std::string& path)
 
 void CheckIndexOptions(UNSIGNED32 options, const char* function)
 {
-    if (options & (ADS_CUSTOM | ADS_USER_DEFINED | ADS_BINARY_INDEX))
-        ThrowNotYetSupported(function, "for custom, user-defined and binary indexes");
     if (options & ~kSupportedIndexOptions)
         throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the index options " + std::to_string(options)
                                                    + " hold unknown bits");
-}
-
-void CheckCollation(const std::string& collation, const storage::Table& table, const char* function)
-{
-    std::string name = collation;
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    bool oem = table.GetCharType() == storage::CharType::Oem;
-    if (!name.empty() && name != (oem ? "OEM" : "ANSI"))
-        ThrowNotYetSupported(function, ("with the collation " + collation).c_str());
 }
 
 // The file and tag an AdsCreateIndex90 call names: no file means the
@@ -207,9 +197,6 @@ UNSIGNED32 AdsCreateIndex90(ADSHANDLE hObj, const char* pucFileName, const char*
     return WithCursor(function, hObj, [&](Cursor& cursor) {
         ADSHANDLE& out = Out(phIndex, function, "the index handle argument is null");
         CheckIndexOptions(ulOptions, function);
-        if (!Optional(pucWhile).empty())
-            ThrowNotYetSupported(function, "with a WHILE expression");
-        CheckCollation(Optional(pucCollation), cursor.Table(), function);
         if (cursor.Table().IsReadOnly())
             throw EngineError(AE_TABLE_READ_ONLY, std::string(function) + ": " + cursor.TableName()
                                                       + " is open read-only; no index can be created on it.");
@@ -217,6 +204,7 @@ UNSIGNED32 AdsCreateIndex90(ADSHANDLE hObj, const char* pucFileName, const char*
         definition.expression = TextArgument(pucExpr, function, "the key expression");
         RequireArgument(!definition.expression.empty(), function, "the key expression is empty");
         definition.condition = Optional(pucCondition);
+        definition.whileCondition = Optional(pucWhile);
         definition.options = ulOptions & ~ADS_COMPOUND;
         definition.collation = Optional(pucCollation);
         IndexTarget target = TargetOf(cursor.Table(), Optional(pucFileName), Optional(pucTag), ulOptions, function);
@@ -269,6 +257,35 @@ UNSIGNED32 AdsDeleteIndex(ADSHANDLE hIndex)
         }
         cursor.DropOrders(file.get(), tag.get());
     });
+}
+
+namespace {
+
+UNSIGNED32 ChangeCustomKey(const char* function, ADSHANDLE hIndex, bool add) noexcept
+{
+    return WithOrder(function, hIndex, [&](Cursor& cursor, IndexOrder& order) {
+        if (!order.Tag().IsCustom())
+            throw EngineError(AE_INVALID_ARGUMENT, std::string(function) + ": the index " + order.Tag().Name()
+                                                       + " is not a custom index; its keys follow the records.");
+        RefuseReadOnly(cursor, function, "its indexes cannot be changed");
+        cursor.WriteRecord();
+        if (cursor.RecordNumber() == 0)
+            throw EngineError(AE_NO_CURRENT_RECORD, std::string(function) + ": there is no current record.");
+        std::lock_guard<std::recursive_mutex> lock(order.File().Mutex());
+        order.File().ChangeCustomKey(cursor.Table(), order.Tag(), cursor.RecordNumber(), add);
+    });
+}
+
+} // namespace
+
+UNSIGNED32 AdsAddCustomKey(ADSHANDLE hIndex)
+{
+    return ChangeCustomKey("AdsAddCustomKey", hIndex, true);
+}
+
+UNSIGNED32 AdsDeleteCustomKey(ADSHANDLE hIndex)
+{
+    return ChangeCustomKey("AdsDeleteCustomKey", hIndex, false);
 }
 
 UNSIGNED32 AdsReindex(ADSHANDLE hTable)

@@ -117,8 +117,9 @@ std::optional<IndexRange> IndexFor(const std::string& subject,
     std::string wanted = expr::UpperAscii(Trimmed(subject));
     for (const auto& order : orders) {
         const indexing::Tag& tag = order->Tag();
-        if (tag.SegmentCount() != 1 || !tag.Definition().condition.empty() || tag.IsCustom() || tag.IsDescending()
-            || tag.IsDamaged())
+        // A tag that may lack records (FOR, WHILE, custom) cannot narrow.
+        if (tag.SegmentCount() != 1 || !tag.Definition().condition.empty()
+            || !tag.Definition().whileCondition.empty() || tag.IsCustom() || tag.IsDescending() || tag.IsDamaged())
             continue;
         if (expr::UpperAscii(Trimmed(tag.Definition().expression)) == wanted)
             return IndexRange{order->SharedFile(), order->SharedTag(), {}, {}};

@@ -129,8 +129,9 @@ bool IndexFile::Load(const storage::Table& table)
             mTags.push_back(tag);
         }
         read.push_back(tag);
-        if (stale || tag->Definition().expression != stored.definition.expression
-            || tag->Definition().condition != stored.definition.condition) {
+        bool sameDefinition = tag->Definition().expression == stored.definition.expression
+            && tag->Definition().condition == stored.definition.condition;
+        if ((stale || !sameDefinition) && !tag->IsCustom()) {
             tag->Rebuild(table);
             continue;
         }
@@ -138,6 +139,8 @@ bool IndexFile::Load(const storage::Table& table)
         tag->MutableEntries().clear();
         if (tag->KeyLength() != stored.keyLength || !ReadTagEntries(image, mPageSize, stored, tag->MutableEntries()))
             tag->SetDamaged(true);
+        else if (stale || !sameDefinition)
+            tag->Rebuild(table); // a custom tag: its records keyed afresh
     }
     // Tags this copy has that the file does not (made here, not saved yet).
     for (const auto& tag : mTags)
@@ -251,8 +254,18 @@ void IndexFile::RecordChanged(const storage::Table& table, uint32_t recno, const
     for (const auto& tag : mTags) {
         if (tag->IsDamaged())
             continue;
-        std::optional<std::string> oldKey = before ? tag->KeyOf(context, before, recno) : std::nullopt;
-        std::optional<std::string> newKey = tag->KeyOf(context, after, recno);
+        std::optional<std::string> oldKey;
+        std::optional<std::string> newKey;
+        if (tag->IsCustom()) {
+            // Only the records given to it, keyed without the FOR condition.
+            if (!before || !tag->Holds(context, before, recno))
+                continue;
+            oldKey = tag->KeyOfImage(context, before, recno);
+            newKey = tag->KeyOfImage(context, after, recno);
+        } else {
+            oldKey = before ? tag->KeyOf(context, before, recno) : std::nullopt;
+            newKey = tag->KeyOf(context, after, recno);
+        }
         if (oldKey == newKey)
             continue;
         if (oldKey)
@@ -319,6 +332,31 @@ void IndexFile::Save(const storage::Table& table)
     storage::ReplaceFileWith(mPath, image);
     mSeen = counter;
     mChanged = false;
+}
+
+} // namespace indexing
+
+namespace indexing {
+
+void IndexFile::ChangeCustomKey(const storage::Table& table, Tag& tag, uint32_t recno, bool add)
+{
+    IndexChangeLock changing(table);
+    CatchUp(table);
+    tag.RequireSound(add ? "AdsAddCustomKey" : "AdsDeleteCustomKey");
+    std::vector<uint8_t> image = table.ReadRecord(recno);
+    expr::TableContext context(table);
+    Entry entry{tag.KeyOfImage(context, image.data(), recno), recno};
+    if (add && tag.IsCandidate())
+        if (uint32_t other = tag.DuplicateOf(entry.key, recno))
+            throw engine::EngineError(AE_DUPLICATE_KEY, "The key of record " + std::to_string(recno)
+                                                            + " is already held by record " + std::to_string(other)
+                                                            + " in the candidate index " + tag.Name() + ".");
+    if (add)
+        tag.Insert(std::move(entry));
+    else
+        tag.Erase(entry);
+    MarkChanged();
+    NoteWritten(table);
 }
 
 } // namespace indexing

@@ -79,6 +79,9 @@ public:
     // that another record holds in a candidate tag.
     void CheckCandidates(const storage::Table& table, uint32_t recno, const uint8_t* after) const;
 
+    // Gives record `recno` its key in the custom tag, or takes it away.
+    void ChangeCustomKey(const storage::Table& table, Tag& tag, uint32_t recno, bool add);
+
     void RebuildAll(const storage::Table& table);
     // Takes in what other users changed since this copy last looked (Sync),
     // then adds the records appended to the table since the tags last

@@ -13,8 +13,8 @@ namespace indexing {
 namespace {
 
 constexpr char kMagic[8] = {'V', 'N', 'L', 'I', 'N', 'D', 'E', 'X'};
-// Version 2 added the change counter after the changed byte; version 1
-// files have zeros there and are read alike.
+// Version 2 added the change counter after the changed byte and the WHILE
+// condition of each tag; version 1 files have zeros there and no WHILE text.
 constexpr uint16_t kVersion = 2;
 constexpr size_t kPageHeader = 8;   // type, spare, count, next
 constexpr size_t kChecksumSize = 8;
@@ -214,6 +214,7 @@ std::string HeaderBytes(uint32_t pageSize, uint32_t headerPages, uint32_t totalP
         w.Text(t.definition.expression);
         w.Text(t.definition.condition);
         w.Text(t.definition.collation);
+        w.Text(t.definition.whileCondition);
         w.U32(t.definition.options);
         w.U16(t.keyLength);
         w.U32(t.entryCount);
@@ -265,8 +266,9 @@ IndexHeader ReadIndexHeader(const std::string& image, const std::string& path)
     header.pageSize = uint32_t(Get(image, 12, 4));
     uint32_t headerPages = uint32_t(Get(image, 20, 4));
     uint32_t totalPages = uint32_t(Get(image, 24, 4));
-    if (Get(image, 8, 2) != kVersion && Get(image, 8, 2) != 1)
-        throw damaged("unknown version " + std::to_string(Get(image, 8, 2)));
+    const uint64_t version = Get(image, 8, 2);
+    if (version != kVersion && version != 1)
+        throw damaged("unknown version " + std::to_string(version));
     if (header.pageSize < 512 || header.pageSize % 512 != 0 || headerPages == 0
         || uint64_t(totalPages) * header.pageSize != image.size() || headerPages > totalPages)
         throw damaged("its size disagrees with its header");
@@ -284,6 +286,8 @@ IndexHeader ReadIndexHeader(const std::string& image, const std::string& path)
         t.definition.expression = r.Text();
         t.definition.condition = r.Text();
         t.definition.collation = r.Text();
+        if (version >= 2)
+            t.definition.whileCondition = r.Text();
         t.definition.options = uint32_t(r.Number(4));
         t.keyLength = uint16_t(r.Number(2));
         t.entryCount = uint32_t(r.Number(4));

@@ -63,18 +63,40 @@ std::vector<const expr::FieldInfo*> FirstFieldPerSegment(const std::string& text
 
 } // namespace
 
+CollationRule CollationRuleOf(const std::string& collation, codepage::CodePage page)
+{
+    const std::string name = expr::UpperAscii(collation);
+    const std::string own = std::to_string(unsigned(page));
+    const bool ansi = page == codepage::CodePage::Ansi1252;
+    if (name.empty() || name == (ansi ? "ANSI" : "OEM") || name == "MACHINE_VFP_BIN_" + own)
+        return {};
+    if (name == "GENERAL_VFP_CI_AS_" + own)
+        return {true};
+    size_t cut = name.find_last_of('_');
+    std::string namedPage = cut == std::string::npos ? std::string() : name.substr(cut + 1);
+    std::string why = !namedPage.empty() && namedPage != own && std::isdigit(static_cast<unsigned char>(namedPage[0]))
+        ? "it orders code page " + namedPage + " and the table's characters are in code page " + own
+        : "its letter order is not built into this engine (for code page " + own + ": ANSI or OEM by the table, "
+              "MACHINE_VFP_BIN_" + own + ", GENERAL_VFP_CI_AS_" + own + ")";
+    throw engine::EngineError(AE_NOT_YET_SUPPORTED, "The collation " + collation + " cannot order this index: " + why
+                                                        + ".");
+}
+
 Tag::Tag(TagDefinition definition, const storage::Table& table) : mDefinition(std::move(definition))
 {
     expr::TableContext schema(table);
     mPage = schema.CharSet();
+    const CollationRule collation = CollationRuleOf(mDefinition.collation, mPage);
     mKey = expr::KeyExpression::Compile(mDefinition.expression, schema);
     if (!mDefinition.condition.empty())
         mCondition = expr::Expression::Compile(mDefinition.condition, schema, expr::Purpose::Condition);
+    if (!mDefinition.whileCondition.empty())
+        mWhile = expr::Expression::Compile(mDefinition.whileCondition, schema, expr::Purpose::Condition);
     std::vector<const expr::FieldInfo*> fields = FirstFieldPerSegment(mDefinition.expression, schema.Fields());
     const auto& segments = mKey->Segments();
     for (size_t i = 0; i < segments.size(); ++i) {
         const expr::FieldInfo* field = i < fields.size() ? fields[i] : nullptr;
-        mCodings.push_back({segments[i], field && field->caseInsensitive});
+        mCodings.push_back({segments[i], (field && field->caseInsensitive) || collation.ignoreCase});
         mSegmentFields.push_back(field ? field->name : std::string());
     }
     uint32_t length = mKey->Length();
@@ -83,6 +105,16 @@ Tag::Tag(TagDefinition definition, const storage::Table& table) : mDefinition(st
                                                       + std::to_string(length)
                                                       + " bytes; an index key must have 1 to 4000.");
     mKeyLength = uint16_t(length);
+    if ((mDefinition.options & ADS_BINARY_INDEX)
+        && (segments.size() != 1 || segments[0].type != expr::ValueType::Logical))
+        throw engine::EngineError(AE_INVALID_ARGUMENT, "The binary index " + mDefinition.name
+                                                           + " needs a logical key expression; "
+                                                           + mDefinition.expression + " is not one.");
+}
+
+bool Tag::Holds(expr::TableContext& context, const uint8_t* image, uint32_t recno) const
+{
+    return mEntries.count(Entry{KeyOfImage(context, image, recno), recno}) != 0;
 }
 
 bool Tag::IsDescending() const
@@ -148,8 +180,25 @@ void Tag::Rebuild(const storage::Table& table)
     expr::TableContext context(table);
     std::vector<uint8_t> image(table.RecordLength());
     uint32_t count = table.RecordCount();
+    if (IsCustom()) {
+        // The set is the user's: only its keys are made again.
+        for (const Entry& entry : mEntries) {
+            if (entry.recno > count)
+                continue;
+            table.ReadRecord(entry.recno, image.data());
+            rebuilt.insert(Entry{KeyOfImage(context, image.data(), entry.recno), entry.recno});
+        }
+        mEntries.swap(rebuilt);
+        mDamaged = false;
+        return;
+    }
     for (uint32_t recno = 1; recno <= count; ++recno) {
         table.ReadRecord(recno, image.data());
+        if (mWhile) {
+            context.SetRecord(image.data(), recno);
+            if (!mWhile->Matches(context))
+                break;
+        }
         if (std::optional<std::string> key = KeyOf(context, image.data(), recno))
             rebuilt.insert(rebuilt.end(), Entry{std::move(*key), recno});
     }

@@ -12,6 +12,13 @@
 //   oldest record with that key, and a shadowed record takes its place when
 //   the winner's key changes. Candidate tags refuse a second record with a
 //   key already present (DuplicateOf), before anything is written.
+// - A custom tag holds the records given to it (AddCustomKey) and no others:
+//   appends do not join it, an edit moves the key of a record it holds, a
+//   rebuild keys its records afresh but keeps the set. A tag with a WHILE
+//   condition is built from the first record up to the first the condition
+//   rejects; later changes follow the FOR condition alone, as in any tag.
+// - A binary tag has a logical key (one byte, 'F' or 'T'); a user-defined
+//   tag is a plain tag that carries the flag.
 // - A damaged tag (its pages failed their checks) has no entries and
 //   refuses every use until it is rebuilt from the table.
 // - A Tag is not thread-safe; its IndexFile's mutex guards it.
@@ -36,6 +43,9 @@ struct TagDefinition {
     std::string condition;  // FOR condition, "" for none
     uint32_t options = 0;   // ADS_UNIQUE, ADS_DESCENDING, ADS_CANDIDATE, ADS_CUSTOM, ...
     std::string collation;
+    // WHILE condition, "" for none: a build takes records in record order
+    // from the first and stops at the first one it rejects.
+    std::string whileCondition;
 };
 
 struct Entry {
@@ -50,6 +60,15 @@ struct Entry {
 
 using EntrySet = std::set<Entry>;
 
+// How a collation named for an index orders its character keys. Only the
+// collations of the table's own code page can be honoured: "ANSI" / "OEM"
+// and MACHINE_VFP_BIN_<page> keep the bytes, GENERAL_VFP_CI_AS_<page>
+// compares them upper-cased; any other raises AE_NOT_YET_SUPPORTED naming it.
+struct CollationRule {
+    bool ignoreCase = false;
+};
+CollationRule CollationRuleOf(const std::string& collation, codepage::CodePage page);
+
 class Tag {
 public:
     // Compiles the key and condition against `table`; an expression that
@@ -63,6 +82,8 @@ public:
     bool IsUnique() const;
     bool IsCandidate() const;
     bool IsCustom() const;
+    // Whether record `recno` has an entry (its key computed from `image`).
+    bool Holds(expr::TableContext& context, const uint8_t* image, uint32_t recno) const;
     size_t SegmentCount() const { return mCodings.size(); }
     // The field a segment is made of ("" when its expression names none).
     const std::string& SegmentField(size_t segment) const { return mSegmentFields.at(segment); }
@@ -97,6 +118,7 @@ private:
     TagDefinition mDefinition;
     std::optional<expr::KeyExpression> mKey;
     std::optional<expr::Expression> mCondition;
+    std::optional<expr::Expression> mWhile;
     std::vector<SegmentCoding> mCodings;
     std::vector<std::string> mSegmentFields;
     codepage::CodePage mPage;

@@ -275,8 +275,9 @@ TEST(IndexOrdersText, BadIndexRequestsAreRefusedAndLeaveNoIndex)
     };
     for (const Case& c : {Case{"NOSUCH", "", "", ADS_COMPOUND, 0, 6202}, Case{"NAME", "AMOUNT", "", ADS_COMPOUND, 0, 6206},
                           Case{"NAME", "", "", ADS_COMPOUND, 700, AE_INVALID_ARGUMENT},
-                          Case{"NAME", "", "AMOUNT > 0", ADS_COMPOUND, 0, AE_NOT_YET_SUPPORTED},
-                          Case{"NAME", "", "", ADS_COMPOUND | ADS_CUSTOM, 0, AE_NOT_YET_SUPPORTED},
+                          Case{"NAME", "", "AMOUNT", ADS_COMPOUND, 0, 6206},
+                          Case{"NAME", "", "", ADS_COMPOUND | ADS_BINARY_INDEX, 0, AE_INVALID_ARGUMENT},
+                          Case{"NAME", "", "", ADS_COMPOUND | 0x20, 0, AE_INVALID_ARGUMENT},
                           Case{"", "", "", ADS_COMPOUND, 0, AE_INVALID_ARGUMENT}}) {
         ADSHANDLE index = 0;
         EXPECT_EQ(AdsCreateIndex90(table, "", "BAD", c.expression, c.condition, c.whileExpression, c.options,
