@@ -41,6 +41,8 @@ class TDataLink;
 class TField;
 class TFields;
 class TFieldDefs;
+class TIndexDef;
+class TParams;
 class TStream;
 class Variant;
 
@@ -103,6 +105,12 @@ enum TDataAction { daFail, daAbort, daRetry };
 
 enum TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
 
+// Provider updates: what kind of change a delta record carries, what the
+// update handler made of it, and how a resolver finds the record.
+enum TUpdateKind { ukModify, ukInsert, ukDelete };
+enum TUpdateAction { uaFail, uaAbort, uaSkip, uaRetry, uaApplied };
+enum TUpdateMode { upWhereAll, upWhereChanged, upWhereKeyOnly };
+
 // A record buffer: a block made by NewRecordBuffer, laid out by the dataset.
 using TRecordBuffer = quint8*;
 // A bookmark: a copy of a buffer's bookmark bytes; empty means "none".
@@ -119,9 +127,10 @@ class TDataSet : public TComponent {
 
 public:
     explicit TDataSet(TComponent* owner);
-    // A derived class must call Destroying() then CloseForDestruction() in
-    // its own destructor (the contract operations are its own and are gone
-    // once this destructor runs); this destructor only frees what is left.
+    // A derived class calls CloseForDestruction() in its own destructor,
+    // after freeing what it owns (the contract operations are its own and
+    // are gone once this destructor runs); this destructor only frees what
+    // is left.
     ~TDataSet() override;
 
     // --- opening and closing -------------------------------------------
@@ -271,6 +280,29 @@ public:
     // True when this dataset, or one it is a detail of, shows through
     // `source` (the test behind "Circular Data Link").
     bool IsLinkedTo(TDataSource* source) const;
+
+    // --- provider support ---------------------------------------------------
+    // What a data provider asks of a dataset. The base answers as a dataset
+    // without SQL, transactions or statements.
+    virtual bool PSIsSQLSupported() const { return false; }
+    virtual bool PSIsSQLBased() const { return false; }
+    virtual QString PSGetQuoteChar() const { return QStringLiteral("\""); }
+    virtual bool PSInTransaction() const { return false; }
+    virtual void PSStartTransaction() {}
+    virtual void PSEndTransaction(bool /*commit*/) {}
+    // Back to the first record (posting a pending edit) when open.
+    virtual void PSReset();
+    // Runs `sql`; with `resultSet` a dataset of the rows is made (owned by
+    // the caller). Returns the rows affected. The base cannot.
+    virtual int PSExecuteStatement(const QString& sql, TParams* params, TDataSet** resultSet);
+    // Applies one delta record; true when handled. The base handles none.
+    virtual bool PSUpdateRecord(TUpdateKind /*kind*/, TDataSet* /*delta*/) { return false; }
+    virtual TIndexDef* PSGetDefaultOrder() { return nullptr; }
+    virtual TParams* PSGetParams() { return nullptr; }
+    virtual void PSSetParams(TParams* /*params*/) {}
+    virtual void PSSetCommandText(const QString& /*text*/) {}
+    virtual QString PSGetTableName() { return QString(); }
+    virtual void PSExecute();
 
     // --- events (published) ------------------------------------------------
     TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;

@@ -292,3 +292,19 @@ void TDataSet::GetDetailLinkFields(QList<TField*>& masterFields, QList<TField*>&
     masterFields.clear();
     detailFields.clear();
 }
+
+// ---------------------------------------------------------------------------
+// Provider support.
+
+void TDataSet::PSReset() {
+    if (!Active()) return;
+    CheckBrowseMode();
+    First();
+}
+
+int TDataSet::PSExecuteStatement(const QString& /*sql*/, TParams* /*params*/, TDataSet** resultSet) {
+    if (resultSet) *resultSet = nullptr;
+    DatabaseError(QStringLiteral("This dataset cannot execute statements"), this);
+}
+
+void TDataSet::PSExecute() { DatabaseError(QStringLiteral("This dataset cannot execute statements"), this); }
