@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/sql_error.h"
+#include "engine/sql/sqlite_values.h"
 #include "engine/sql/vtab.h"
 #include "engine/storage/file_io.h"
 
@@ -90,12 +91,6 @@ private:
     ADSHANDLE mHandle;
 };
 
-bool IsCharacter(uint16_t type)
-{
-    using namespace storage::ft;
-    return type == String || type == CIString || type == VarChar || type == NChar || type == NVarChar;
-}
-
 // The key expression term of one column of an index on several columns:
 // every term a text, so that the terms concatenate.
 std::string KeyTerm(const storage::FieldDesc& field)
@@ -106,7 +101,7 @@ std::string KeyTerm(const storage::FieldDesc& field)
     case Integer: case AutoInc: case ShortInt: return "STR(" + field.name + ",11)";
     case Date: return "DTOS(" + field.name + ")";
     default:
-        if (IsCharacter(field.type))
+        if (IsCharacterType(field.type) && !storage::IsMemoType(field.type))
             return field.name;
         throw SqlError(kTypeMismatch, "The column " + field.name + " cannot be part of an index on several columns");
     }

@@ -214,17 +214,6 @@ std::optional<std::string> MissingTable(sqlite3* db)
     return message.substr(kPrefix.size());
 }
 
-std::string QuotedName(const std::string& name)
-{
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
-}
-
 void AddTable(sqlite3* db, Run& run, const std::string& utf8Name)
 {
     if (run.tables.used.size() >= kMaxTables)
@@ -241,12 +230,9 @@ std::set<std::string> TextColumns(const StageTables& tables)
     std::set<std::string> names;
     for (ADSHANDLE handle : tables.used) {
         auto cursor = engine::LookUp<engine::Cursor>(handle, kFunction);
-        for (const auto& field : cursor->Layout().Fields()) {
-            uint16_t t = field.type;
-            if (t == storage::ft::String || t == storage::ft::CIString || t == storage::ft::VarChar
-                || t == storage::ft::NChar || t == storage::ft::NVarChar || storage::IsTextMemoType(t))
+        for (const auto& field : cursor->Layout().Fields())
+            if (IsCharacterType(field.type))
                 names.insert(UpperCased(field.name));
-        }
     }
     return names;
 }

@@ -16,12 +16,6 @@ namespace {
 
 constexpr codepage::CodePage kAnsi = codepage::CodePage::Ansi1252;
 
-bool IsCharacterType(uint16_t type)
-{
-    return type == ft::String || type == ft::CIString || type == ft::VarChar || type == ft::NChar
-        || type == ft::NVarChar || storage::IsTextMemoType(type);
-}
-
 bool IsBinaryType(uint16_t type)
 {
     return type == ft::Binary || type == ft::Image || type == ft::BinaryText || type == ft::ImageText
@@ -48,17 +42,6 @@ const char* AffinityWord(const storage::FieldDesc& field)
     if (field.type == ft::Double || field.type == ft::CurDouble || field.type == ft::Money || field.type == ft::Numeric)
         return "REAL";
     return "NUMERIC"; // dates and times: ISO texts that never read as numbers
-}
-
-std::string Quoted(const std::string& name)
-{
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
 }
 
 ResultColumn Column(const std::string& name, DataType type, std::string definition, uint32_t length = 0,
@@ -202,12 +185,29 @@ void StoreTyped(engine::Cursor& cursor, size_t field, const Value& given, const 
 
 } // namespace
 
+bool IsCharacterType(uint16_t type)
+{
+    return type == ft::String || type == ft::CIString || type == ft::VarChar || type == ft::NChar
+        || type == ft::NVarChar || storage::IsTextMemoType(type);
+}
+
+std::string QuotedName(const std::string& name)
+{
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
 std::string Utf8Of(const std::string& ansi) { return codepage::ToUtf8(kAnsi, ansi); }
 std::string AnsiOf(const std::string& utf8) { return codepage::FromUtf8(kAnsi, utf8); }
 
 std::string ColumnDeclaration(const storage::FieldDesc& field)
 {
-    return Quoted(field.name) + " " + AffinityWord(field) + "_" + std::to_string(field.type) + "_"
+    return QuotedName(field.name) + " " + AffinityWord(field) + "_" + std::to_string(field.type) + "_"
         + std::to_string(field.length) + "_" + std::to_string(field.decimals);
 }
 

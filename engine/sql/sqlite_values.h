@@ -50,6 +50,12 @@ Value ColumnValue(sqlite3_stmt* statement, int column);
 // Gives SQLite a script value (a function's result).
 void ResultValue(sqlite3_context* context, const Value& value);
 
+// True for the column types that hold text (fixed, variable, Unicode, memo).
+bool IsCharacterType(uint16_t type);
+
+// A name in double quotes, inner quotes doubled, as SQLite reads names.
+std::string QuotedName(const std::string& name);
+
 // 8-bit system code page <-> UTF-8.
 std::string Utf8Of(const std::string& ansi);
 std::string AnsiOf(const std::string& utf8);
