@@ -9,7 +9,6 @@
 #include "engine/index/index_order.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace engine {
 
@@ -116,11 +115,11 @@ void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::
     FullTextLock words(*mTable);
     if (locks.Files().empty() && !words)
         return change();
-    std::optional<indexing::IndexChangeLock> changing;
-    if (!locks.Files().empty())
-        changing.emplace(*mTable);
+    indexing::IndexChangeLock changing(*mTable);
     for (const auto& file : locks.Files())
         file->CatchUp(*mTable);
+    if (words)
+        words->CatchUp(*mTable);
     std::vector<uint8_t> before = mTable->ReadRecord(recno);
     if (candidate)
         for (const auto& file : locks.Files())
@@ -131,8 +130,10 @@ void Cursor::ChangeIndexed(uint32_t recno, const uint8_t* candidate, const std::
         file->RecordChanged(*mTable, recno, before.data(), after.data());
         file->NoteWritten(*mTable);
     }
-    if (words)
+    if (words) {
         words->RecordChanged(*mTable, recno, before.data(), after.data());
+        words->NoteWritten(*mTable);
+    }
     mOrderTag = nullptr;
 }
 
@@ -142,19 +143,21 @@ uint32_t Cursor::AppendIndexed(const uint8_t* image)
     FullTextLock words(*mTable);
     if (locks.Files().empty() && !words)
         return mTable->AppendRecord(image);
-    std::optional<indexing::IndexChangeLock> changing;
-    if (!locks.Files().empty())
-        changing.emplace(*mTable);
+    indexing::IndexChangeLock changing(*mTable);
     for (const auto& file : locks.Files())
         file->CatchUp(*mTable);
+    if (words)
+        words->CatchUp(*mTable);
     uint32_t recno = mTable->AppendRecord(image);
     std::vector<uint8_t> after = mTable->ReadRecord(recno);
     for (const auto& file : locks.Files()) {
         file->RecordChanged(*mTable, recno, nullptr, after.data());
         file->NoteWritten(*mTable);
     }
-    if (words)
+    if (words) {
         words->RecordChanged(*mTable, recno, nullptr, after.data());
+        words->NoteWritten(*mTable);
+    }
     return recno;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/core/errors.h"
 #include "engine/engine.h"
 #include "engine/expr/lexer.h"
+#include "engine/index/change_word.h"
 #include "engine/storage/file_io.h"
 #include "engine/storage/storage_error.h"
 
@@ -18,7 +19,9 @@ namespace fts {
 namespace {
 
 constexpr char kMagic[8] = {'V', 'N', 'L', 'F', 'T', 'S', '1', '\0'};
-constexpr uint16_t kVersion = 1;
+// Version 2 added the change counter after the changed mark (bytes 13-15);
+// version 1 files have zeros there and are read alike.
+constexpr uint16_t kVersion = 2;
 constexpr size_t kChangedByte = 12;
 constexpr size_t kFixedHeader = 24;
 
@@ -97,8 +100,9 @@ private:
 
 uint64_t ChecksumOf(std::string bytes)
 {
-    if (bytes.size() > kChangedByte)
-        bytes[kChangedByte] = 0;
+    // The change word (the mark and the counter) is rewritten in place.
+    for (size_t i = kChangedByte; i < kChangedByte + 4 && i < bytes.size(); ++i)
+        bytes[i] = 0;
     return XXH64(bytes.data(), bytes.size(), 0);
 }
 
@@ -135,7 +139,7 @@ std::string FileImage(const std::vector<std::shared_ptr<FtsIndex>>& indexes, uin
     std::string out(kMagic, sizeof kMagic);
     Put16(out, kVersion);
     Put16(out, 0);
-    Put32(out, 0); // changed mark and three zero bytes
+    Put32(out, 0); // the change word: changed mark and change counter
     Put32(out, covered);
     Put32(out, uint32_t(definitions.size()));
     out += definitions;
@@ -203,9 +207,11 @@ std::shared_ptr<FtsFile> FtsFile::ForTable(const storage::Table& table, bool cre
             if (!exists && !create)
                 return nullptr;
             file.reset(new FtsFile(path, table.FileName()));
-            if (exists)
-                file->Load(table);
-            else
+            if (exists && file->Load(table) && !table.IsReadOnly()) {
+                indexing::IndexChangeLock changing(table);
+                file->Sync(table);
+                file->Save(table);
+            } else if (!exists)
                 file->mCovered = table.RecordCount();
             registry.files[path] = file;
         }
@@ -256,8 +262,10 @@ bool ParseDefinitions(const std::string& bytes, size_t from, size_t end, StoredD
 
 } // namespace
 
-void FtsFile::Load(const storage::Table& table)
+bool FtsFile::Load(const storage::Table& table)
 {
+    mIndexes.clear();
+    mDamage.clear();
     std::string bytes;
     {
         storage::File in = storage::File::Open(mPath, false);
@@ -265,7 +273,7 @@ void FtsFile::Load(const storage::Table& table)
         in.ReadAt(0, bytes.data(), bytes.size(), "full-text index");
     }
     try {
-        LoadImage(bytes, table);
+        return LoadImage(bytes, table);
     } catch (const engine::EngineError& error) {
         if (error.Code() != AE_INDEX_DAMAGED)
             throw;
@@ -274,10 +282,33 @@ void FtsFile::Load(const storage::Table& table)
         // reindex makes it again from the table.
         mIndexes.clear();
         mDamage = error.what();
+        mSeen = bytes.size() >= kChangedByte + 4 ? indexing::ChangeCounterOf(bytes, kChangedByte) : 0;
+        return false;
     }
 }
 
-void FtsFile::LoadImage(const std::string& bytes, const storage::Table& table)
+void FtsFile::Sync(const storage::Table& table)
+{
+    if (table.IsExclusive() || mRemoved)
+        return;
+    std::optional<uint32_t> counter = indexing::ReadChangeCounter(mPath, kChangedByte);
+    if (!counter || *counter == mSeen)
+        return;
+    // Another user changed the table and this file since this copy last
+    // looked: read it again (rebuilt from the table when not saved clean).
+    if (Load(table))
+        mChanged = true;
+}
+
+void FtsFile::NoteWritten(const storage::Table& table)
+{
+    if (table.IsReadOnly() || table.IsExclusive() || mIndexes.empty() || !mDamage.empty())
+        return;
+    mSeen = (mSeen + 1) & indexing::kChangeCounterMask;
+    indexing::WriteChangeWord(mPath, kChangedByte, mSeen);
+}
+
+bool FtsFile::LoadImage(const std::string& bytes, const storage::Table& table)
 {
     if (bytes.size() < kFixedHeader + 10 || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
         Damaged(mPath, "it does not begin like a full-text index file");
@@ -287,7 +318,7 @@ void FtsFile::LoadImage(const std::string& bytes, const storage::Table& table)
     bool changed = (fixed.Number(4) & 0xFF) != 0;
     uint32_t covered = uint32_t(fixed.Number(4));
     size_t definitionsLength = size_t(fixed.Number(4));
-    if (version != kVersion)
+    if (version != kVersion && version != 1)
         Damaged(mPath, "version " + std::to_string(version) + " is unknown");
     if (bytes.size() - kFixedHeader < definitionsLength + 8)
         Damaged(mPath, "the index definitions are cut short");
@@ -298,6 +329,7 @@ void FtsFile::LoadImage(const std::string& bytes, const storage::Table& table)
     if (!ParseDefinitions(bytes, kFixedHeader, headerEnd, definitions))
         Damaged(mPath, "the index definitions are malformed");
     const bool stale = changed || covered != table.RecordCount();
+    mSeen = indexing::ChangeCounterOf(bytes, kChangedByte);
     size_t at = headerEnd + 8;
     for (auto& [definition, length] : definitions) {
         auto index = std::make_shared<FtsIndex>(definition, table);
@@ -309,8 +341,7 @@ void FtsFile::LoadImage(const std::string& bytes, const storage::Table& table)
         mIndexes.push_back(std::move(index));
     }
     mCovered = table.RecordCount();
-    if (stale && !table.IsReadOnly())
-        Save(table);
+    return stale;
 }
 
 void FtsFile::RequireSound(const char* function) const
@@ -384,6 +415,8 @@ std::shared_ptr<FtsIndex> FtsFile::OnField(const std::string& field) const
 
 std::shared_ptr<FtsIndex> FtsFile::Add(FtsDefinition definition, const storage::Table& table)
 {
+    indexing::IndexChangeLock changing(table);
+    Sync(table);
     RequireSound("AdsCreateFTSIndex");
     auto index = std::make_shared<FtsIndex>(std::move(definition), table);
     index->Rebuild(table);
@@ -402,8 +435,13 @@ std::shared_ptr<FtsIndex> FtsFile::Add(FtsDefinition definition, const storage::
 
 void FtsFile::Remove(const std::shared_ptr<FtsIndex>& index, const storage::Table& table)
 {
+    indexing::IndexChangeLock changing(table);
+    const std::string name = expr::UpperAscii(index->Name());
+    Sync(table); // may read the indexes afresh: they go by name
     std::vector<std::shared_ptr<FtsIndex>> indexes = mIndexes;
-    indexes.erase(std::remove(indexes.begin(), indexes.end(), index), indexes.end());
+    indexes.erase(std::remove_if(indexes.begin(), indexes.end(),
+                                 [&](const auto& other) { return expr::UpperAscii(other->Name()) == name; }),
+                  indexes.end());
     if (indexes.empty()) {
         storage::RemoveFile(mPath);
         mIndexes.clear();
@@ -440,10 +478,16 @@ void FtsFile::RecordChanged(const storage::Table& table, uint32_t recno, const u
 
 void FtsFile::CatchUp(const storage::Table& table)
 {
+    Sync(table);
     uint32_t count = table.RecordCount();
     if (count < mCovered) {
         // Fewer records than known: the table was packed or zapped elsewhere.
-        RebuildAll(table);
+        // Saved later, under the index lock, like any change.
+        for (const auto& index : mIndexes)
+            index->Rebuild(table);
+        mCovered = count;
+        if (!table.IsReadOnly() && !mIndexes.empty())
+            MarkChanged();
         return;
     }
     std::vector<uint8_t> image(table.RecordLength());
@@ -456,6 +500,8 @@ void FtsFile::CatchUp(const storage::Table& table)
 
 void FtsFile::RebuildAll(const storage::Table& table)
 {
+    indexing::IndexChangeLock changing(table);
+    Sync(table);
     if (!mDamage.empty() && !table.IsReadOnly())
         RemakeDamaged(table);
     for (const auto& index : mIndexes)
@@ -476,8 +522,11 @@ void FtsFile::MarkChanged()
 
 void FtsFile::SaveIfChanged(const storage::Table& table)
 {
-    if (mChanged && !mRemoved)
-        Save(table);
+    if (!mChanged || mRemoved || table.IsReadOnly())
+        return;
+    indexing::IndexChangeLock changing(table);
+    Sync(table);
+    Save(table);
 }
 
 void FtsFile::Save(const storage::Table& table)
@@ -486,7 +535,10 @@ void FtsFile::Save(const storage::Table& table)
     if (table.IsReadOnly() || mRemoved || !mDamage.empty())
         return;
     std::string image = FileImage(mIndexes, std::min(mCovered, table.RecordCount()));
+    uint32_t counter = (mSeen + 1) & indexing::kChangeCounterMask;
+    indexing::PutChangeCounter(image, kChangedByte, counter);
     storage::ReplaceFileWith(mPath, image);
+    mSeen = counter;
     mChanged = false;
 }
 

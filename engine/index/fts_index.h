@@ -126,9 +126,18 @@ public:
     void Remove(const std::shared_ptr<FtsIndex>& index, const storage::Table& table);
 
     void RecordChanged(const storage::Table& table, uint32_t recno, const uint8_t* before, const uint8_t* after);
+    // Takes in what other users changed (Sync), then the records appended
+    // by code that did not keep the file.
     void CatchUp(const storage::Table& table);
+    // Between processes the file's change counter works as for index files
+    // (change_word.h): a copy whose counter differs from the file's reads
+    // the file again before its next use; every indexed write bumps it
+    // (NoteWritten, under IndexChangeLock) and every save stores a new one.
+    void Sync(const storage::Table& table);
+    void NoteWritten(const storage::Table& table);
     void RebuildAll(const storage::Table& table);
     void SaveIfChanged(const storage::Table& table);
+    // Writes the file; the caller holds IndexChangeLock.
     void Save(const storage::Table& table);
     bool IsRemoved() const { return mRemoved; }
     // A file whose header is damaged has no indexes, takes no changes and is
@@ -141,8 +150,9 @@ public:
 
 private:
     FtsFile(std::string path, std::string tableFile);
-    void Load(const storage::Table& table);
-    void LoadImage(const std::string& bytes, const storage::Table& table);
+    // Reads the file afresh; true when it was stale (rebuilt from the table).
+    bool Load(const storage::Table& table);
+    bool LoadImage(const std::string& bytes, const storage::Table& table);
     std::vector<std::shared_ptr<FtsIndex>> SalvagedIndexes(const storage::Table& table) const;
     void RemakeDamaged(const storage::Table& table);
     void MarkChanged();
@@ -156,6 +166,7 @@ private:
     bool mChanged = false;
     bool mRemoved = false;
     std::string mDamage; // why the header cannot be trusted; "" when sound
+    uint32_t mSeen = 0;  // the file's change counter as last read or written
 };
 
 // A filter term of the form CONTAINS(column, 'search text') (any case,

@@ -30,6 +30,23 @@ std::string NamesInOrder(ADSHANDLE table, ADSHANDLE order)
     return names;
 }
 
+// How many records hold `word` by an optimized CONTAINS filter, and whether
+// the full-text index answered it ("2 full").
+std::string Holding(ADSHANDLE table, const std::string& word)
+{
+    const std::string text = "CONTAINS(NAME, '" + word + "')";
+    const std::u16string filter(text.begin(), text.end());
+    UNSIGNED32 count = 0;
+    UNSIGNED16 level = 0;
+    char rest[100] = {};
+    UNSIGNED32 length = sizeof rest;
+    if (AdsSetAOF100(table, filter.c_str(), ADS_ENCODE_UTF16 | ADS_RESOLVE_IMMEDIATE) != AE_SUCCESS
+        || AdsGetRecordCount(table, ADS_RESPECTFILTERS, &count) != AE_SUCCESS
+        || AdsGetAOFOptLevel100(table, &level, rest, &length, 0) != AE_SUCCESS || AdsClearAOF(table) != AE_SUCCESS)
+        return "error: " + LastError().text;
+    return std::to_string(count) + (level == ADS_OPTIMIZED_FULL ? " full" : " unoptimized");
+}
+
 bool Rename(ADSHANDLE table, UNSIGNED32 recno, const std::string& name)
 {
     return AdsGotoRecord(table, recno) == AE_SUCCESS
@@ -39,7 +56,7 @@ bool Rename(ADSHANDLE table, UNSIGNED32 recno, const std::string& name)
 
 // A second process with the table open for the whole test, obeying one
 // command per line: "rename <recno> <name>", "append <name>", "delete
-// <recno>", "walk"; it answers each with one line ("ok", the names in
+// <recno>", "walk", "holding <word>"; it answers each with one line ("ok", the names in
 // order, or the error).
 class OtherProcess {
 public:
@@ -99,6 +116,8 @@ private:
             bool done = true;
             if (verb == "walk") {
                 answer = NamesInOrder(table, order);
+            } else if (verb == "holding" && words >> name) {
+                answer = Holding(table, name);
             } else if (verb == "rename" && words >> recno >> name) {
                 done = Rename(table, recno, name);
             } else if (verb == "append" && words >> name) {
@@ -222,6 +241,36 @@ TEST_P(SharedIndexes, ADeleteElsewhereHidesTheRecordAndItsNewKeyStillCounts)
     ASSERT_ADS_OK(AdsSetDeleted(1));
     EXPECT_EQ(Here(), "b,f,z") << "the deleted record is in the order under its new key";
     ASSERT_ADS_OK(AdsSetDeleted(shown));
+}
+
+TEST_P(SharedIndexes, FullTextLookupsSeeTheWordsOfTheOtherProcess)
+{
+    ADSHANDLE words = 0;
+    ASSERT_ADS_OK(AdsCreateFTSIndex(mTable, nullptr, "WORDS", "NAME", 0, 0, 0, 0, &words));
+    OtherProcess other(mConnection.Folder(), GetParam());
+    ASSERT_EQ(other.Ask("holding fox"), "0 full");
+    struct Step {
+        bool here;
+        UNSIGNED32 recno;
+        const char* name;
+        const char* expected; // records holding "fox", seen from both sides
+    };
+    const Step steps[] = {
+        {false, 1, "fox", "1 full"},
+        {true, 2, "fox", "2 full"},
+        {false, 2, "hen", "1 full"},
+        {true, 3, "fox", "2 full"},
+    };
+    for (const Step& step : steps) {
+        if (step.here)
+            ASSERT_TRUE(Rename(mTable, step.recno, step.name)) << LastError().text;
+        else
+            ASSERT_EQ(other.Ask("rename " + std::to_string(step.recno) + " " + step.name), "ok");
+        EXPECT_EQ(Holding(mTable, "fox"), step.expected) << "here, record " << step.recno << " " << step.name;
+        EXPECT_EQ(other.Ask("holding fox"), step.expected) << "there, record " << step.recno << " " << step.name;
+    }
+    ASSERT_EQ(other.Ask("append fox"), "ok");
+    EXPECT_EQ(Holding(mTable, "fox"), "3 full");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryTableType, SharedIndexes, ::testing::Values(ADS_NTX, ADS_CDX, ADS_ADT, ADS_VFP),
