@@ -270,3 +270,18 @@ TEST(DdTables, DefaultIndexAndPrimaryKeyThroughTheProcedure)
               AE_SUCCESS);
     EXPECT_NE(LastError().text.find("not a data-dictionary connection"), std::string::npos) << LastError().text;
 }
+
+TEST(DdTables, QueriesNameDictionaryTablesByTheirNames)
+{
+    ddtest::Dictionary dictionary;
+    ddtest::MakeTableFile(dictionary.Folder(), "c_file.adt", {"ann", "bob", "cid"});
+    ASSERT_ADS_OK(AdsDDAddTable(dictionary.Admin(), "Customers", "c_file.adt", ADS_ADT, ADS_ANSI, nullptr, ""));
+    ADSHANDLE statement = 0;
+    ASSERT_ADS_OK(AdsCreateSQLStatement(dictionary.Admin(), &statement));
+    ADSHANDLE cursor = 0;
+    ASSERT_ADS_OK(AdsExecuteSQLDirect(statement, "SELECT NAME FROM Customers WHERE NAME > 'ann' ORDER BY NAME",
+                                      &cursor));
+    EXPECT_EQ(ddtest::Names(cursor), (std::vector<std::string>{"bob", "cid"}));
+    AdsCloseTable(cursor);
+    AdsCloseSQLStatement(statement);
+}
