@@ -1,5 +1,7 @@
 #include "engine/sql/engine_executor.h"
 
+#include "engine/sql/stage_cache.h"
+
 namespace sql {
 
 DataOutcome EngineExecutor::RunData(const DataStatement& statement, const std::vector<Value>& values)
@@ -15,6 +17,8 @@ DataOutcome EngineExecutor::RunData(const DataStatement& statement, const std::v
 void EngineExecutor::RunDefinition(const DefinitionStatement& statement)
 {
     using Verb = DefinitionStatement::Verb;
+    // Tables an ended transaction's statements kept open would stand in the way.
+    ReleaseKeptTables(mSettings.connection);
     switch (statement.verb) {
     case Verb::CreateTable: CreateTable(statement); break;
     case Verb::DropTable: DropTable(statement); break;

@@ -162,3 +162,28 @@ TEST(StageSelectNulls, NullsAndUnicodeOfTheEnginesOwnFormatSurvive)
 }
 
 } // namespace
+
+namespace {
+
+TEST(StageSelectNames, NamesWithBlanksAndPathsReachTheirTablesAndColumns)
+{
+    apitest::FolderConnection connection;
+    ADSHANDLE table = apitest::CreateTable(connection.Handle(), "odd names", ADS_ADT, "Connection Name,Char,20;");
+    ASSERT_ADS_OK(AdsAppendRecord(table));
+    sqlstage::SetText(table, "Connection Name", "desk 1");
+    ASSERT_ADS_OK(AdsCloseTable(table));
+
+    sqlstage::Runner runner(connection.Handle(), ADS_ADT);
+    std::string path = connection.File("odd names.adt");
+    const std::string texts[] = {
+        "SELECT [Connection Name] FROM \"odd names\"",
+        "SELECT \"Connection Name\" FROM [odd names] WHERE [Connection Name] LIKE 'desk%'",
+        "SELECT [Connection Name] FROM \"" + path + "\"",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(runner.Select(text, {"Connection Name"}), (sqlstage::Rows{{"desk 1"}}));
+    }
+}
+
+} // namespace
