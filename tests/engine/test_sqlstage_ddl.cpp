@@ -228,4 +228,31 @@ TEST(StageErrors, FaultsOfDataStatementsNameTheirKindAndPlace)
     EXPECT_EQ(runner.Select("SELECT COUNT(*) AS N FROM people WHERE AGE IS NULL", {"N"}), (Rows{{"1"}}));
 }
 
+TEST(StageErrors, MalformedStatementsFailCleanlyAndChangeNothing)
+{
+    FolderConnection connection;
+    MakePeople(connection.Handle(), ADS_ADT);
+    const char* texts[] = {
+        "SELECT",
+        "SELECT * FROM",
+        "SELECT * FROM people WHERE NAME = 'open",
+        "INSERT INTO people VALUES (",
+        "INSERT INTO people (NAME) VALUES ('a', 'b')",
+        "UPDATE people SET",
+        "UPDATE people SET NAME = NULL WHERE NOSUCH = 1",
+        "DELETE FROM people WHERE (((",
+        "DELETE FROM main.people",
+        "SELECT * FROM \"peo\"\"ple\"",
+        "SELECT load_extension('x') FROM people",
+        "SELECT * FROM people p, people q, people r, people s, people t WHERE p.NAME = q.NAME + 1 +",
+    };
+    Runner runner(connection.Handle(), ADS_ADT);
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_NE(runner.Try(text), AE_SUCCESS);
+        EXPECT_FALSE(apitest::LastError().text.empty());
+    }
+    EXPECT_EQ(runner.Select("SELECT NAME FROM people ORDER BY NAME", {"NAME"}), (Rows{{"Ann"}, {"Bob"}, {"Dee"}}));
+}
+
 } // namespace
