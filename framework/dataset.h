@@ -499,6 +499,10 @@ private:
     std::vector<TDataSource*> mDataSources;
 };
 
+// The states in which fields accept values: dsEdit, dsInsert, dsSetKey,
+// dsCalcFields, dsFilter, dsNewValue, dsInternalCalc.
+bool IsWritableState(TDataSetState state);
+
 // The silent exception: an operation given up on purpose (an error event
 // answering daAbort); the application shows no message for it.
 class EAbort : public Exception {

@@ -14,21 +14,6 @@ void Fire(const TDataSetNotifyEvent& event, TDataSet* dataSet) {
 
 bool IsEditing(TDataSetState state) { return state == dsEdit || state == dsInsert; }
 
-bool IsWriteState(TDataSetState state) {
-    switch (state) {
-    case dsEdit:
-    case dsInsert:
-    case dsSetKey:
-    case dsCalcFields:
-    case dsFilter:
-    case dsNewValue:
-    case dsInternalCalc:
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace
 
 void TDataSet::CheckBrowseMode() {
@@ -50,7 +35,7 @@ void TDataSet::CheckBrowseMode() {
 }
 
 void TDataSet::UpdateRecord() {
-    if (!IsWriteState(mState)) DatabaseError(QString::fromLatin1(dbtexts::NotEditing), this);
+    if (!IsWritableState(mState)) DatabaseError(QString::fromLatin1(dbtexts::NotEditing), this);
     DataEvent(deUpdateRecord, 0);
 }
 
@@ -258,7 +243,7 @@ void TDataSet::AddRecord(const QList<Variant>& values, bool append) {
 }
 
 void TDataSet::ClearFields() {
-    if (!IsWriteState(mState)) DatabaseError(QString::fromLatin1(dbtexts::NotEditing), this);
+    if (!IsWritableState(mState)) DatabaseError(QString::fromLatin1(dbtexts::NotEditing), this);
     DataEvent(deCheckBrowseMode, 0);
     InitNewRecord(ActiveBuffer());
     if (mState != dsSetKey) CalculateFields(ActiveBuffer());

@@ -9,21 +9,6 @@
 
 namespace {
 
-bool IsWriteState(TDataSetState state) {
-    switch (state) {
-    case dsEdit:
-    case dsInsert:
-    case dsSetKey:
-    case dsCalcFields:
-    case dsFilter:
-    case dsNewValue:
-    case dsInternalCalc:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // States in which a calculated value can be read.
 bool CalculatedReadable(TDataSetState state) {
     return state == dsBrowse || state == dsEdit || state == dsInsert || state == dsCalcFields || state == dsFilter ||
@@ -68,6 +53,21 @@ QStringList SplitFieldNames(const QString& names) {
 }
 
 }  // namespace
+
+bool IsWritableState(TDataSetState state) {
+    switch (state) {
+    case dsEdit:
+    case dsInsert:
+    case dsSetKey:
+    case dsCalcFields:
+    case dsFilter:
+    case dsNewValue:
+    case dsInternalCalc:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // ---------------------------------------------------------------------------
 // Lookup by name.
@@ -196,7 +196,7 @@ bool TDataSet::GetFieldData(TField* field, void* buffer) {
 }
 
 void TDataSet::PutFieldData(TField* field, const void* buffer) {
-    if (!IsWriteState(mState)) DatabaseError(QString::fromLatin1(dbtexts::NotEditing), this);
+    if (!IsWritableState(mState)) DatabaseError(QString::fromLatin1(dbtexts::NotEditing), this);
     if (mState == dsSetKey && (field->FieldNo() <= 0 || !IsIndexField(field))) {
         DatabaseErrorFmt(dbtexts::NotIndexField, field->DisplayName(), this);
     }

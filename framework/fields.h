@@ -175,6 +175,8 @@ private:
     friend class TDataSet;
     friend class TFields;
     void CalculateLookupValue();
+    // The value as the dataset shows it in `state` (old or new values).
+    Variant ValueInState(TDataSetState state) const;
 
     TDataSet* mDataSet = nullptr;
     QString mFieldName;

@@ -228,23 +228,12 @@ void TField::SetAsVariant(const Variant& value) {
     AccessError(VarTypeName(value.Type()));
 }
 
-Variant TField::OldValue() const {
-    if (!mDataSet) return Variant::Null();
-    TDataSetState previous = mDataSet->SetTempState(dsOldValue);
-    Variant value;
-    try {
-        value = AsVariant();
-    } catch (...) {
-        mDataSet->RestoreState(previous);
-        throw;
-    }
-    mDataSet->RestoreState(previous);
-    return value;
-}
+Variant TField::OldValue() const { return ValueInState(dsOldValue); }
+Variant TField::NewValue() const { return ValueInState(dsNewValue); }
 
-Variant TField::NewValue() const {
+Variant TField::ValueInState(TDataSetState state) const {
     if (!mDataSet) return Variant::Null();
-    TDataSetState previous = mDataSet->SetTempState(dsNewValue);
+    TDataSetState previous = mDataSet->SetTempState(state);
     Variant value;
     try {
         value = AsVariant();

@@ -159,6 +159,18 @@ protected:
     void CheckBrowseMode() override { log << QStringLiteral("CheckBrowse"); }
 };
 
+// A data source with a link asking for `buffers` records, so that the
+// dataset keeps at least that many buffers.
+struct RingWindow {
+    TDataSource source{nullptr};
+    TRecordingLink link;
+    RingWindow(TDataSet* dataSet, int buffers) {
+        link.SetBufferCount(buffers);
+        link.SetDataSource(&source);
+        source.SetDataSet(dataSet);
+    }
+};
+
 // Readable test output.
 inline const char* StateName(TDataSetState state) {
     static const char* const names[] = {"dsInactive", "dsBrowse",   "dsEdit",      "dsInsert",    "dsSetKey",

@@ -121,11 +121,7 @@ TEST(DataSetCalculated, ALookupFieldShowsTheOtherDataSetsValueForTheKey) {
 
 TEST(DataSetCalculated, OnFilterRecordHidesRowsForEveryWayOfMoving) {
     auto data = MakeNumbers(9);
-    TDataSource source(nullptr);
-    TRecordingLink link;
-    link.SetBufferCount(2);
-    link.SetDataSource(&source);
-    source.SetDataSet(data.get());
+    RingWindow window(data.get(), 2);
     QStringList statesSeen;
     data->OnFilterRecord = [&](TDataSet* d, bool& accept) {
         statesSeen << StateName(d->State());

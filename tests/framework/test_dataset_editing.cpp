@@ -130,11 +130,7 @@ TEST(DataSetEditing, CancellingAnInsertReturnsToTheRowItStoodBy) {
                    Case{"insert in the middle", 2, false, 3}, Case{"insert on the last row", 4, false, 5}}) {
         SCOPED_TRACE(c.name);
         auto data = MakeNumbers(5);
-        TDataSource source(nullptr);
-        TRecordingLink link;
-        link.SetBufferCount(3);
-        link.SetDataSource(&source);
-        source.SetDataSet(data.get());
+        RingWindow window(data.get(), 3);
         data->MoveBy(c.before);
         if (c.append) data->Append();
         else data->Insert();

@@ -8,18 +8,6 @@ namespace {
 
 int Id(TDataSet& dataSet) { return dataSet.FieldByName(QStringLiteral("ID"))->AsInteger(); }
 
-// A data source with a link asking for `buffers` records, so that the
-// dataset keeps that many buffers.
-struct Window {
-    TDataSource source{nullptr};
-    TRecordingLink link;
-    Window(TDataSet* dataSet, int buffers) {
-        link.SetBufferCount(buffers);
-        link.SetDataSource(&source);
-        source.SetDataSet(dataSet);
-    }
-};
-
 TEST(DataSetNavigation, AnEmptyDataSetIsAtBothEndsAtOnce) {
     auto data = MakeNumbers(0);
     EXPECT_TRUE(data->Bof());
@@ -42,7 +30,7 @@ TEST(DataSetNavigation, WalksFromEitherEndVisitEveryRowWithAnyRingSize) {
     for (Case c : {Case{1, 1}, Case{2, 1}, Case{5, 3}, Case{12, 4}, Case{12, 20}}) {
         SCOPED_TRACE(testing::Message() << c.rows << " rows, " << c.buffers << " buffers");
         auto data = MakeNumbers(c.rows);
-        Window window(data.get(), c.buffers);
+        RingWindow window(data.get(), c.buffers);
         ASSERT_EQ(data->BufferCount(), c.buffers);
 
         QList<int> backward;
@@ -69,7 +57,7 @@ TEST(DataSetNavigation, WalksFromEitherEndVisitEveryRowWithAnyRingSize) {
 
 TEST(DataSetNavigation, MoveByReportsHowFarItGotAndStopsAtTheEnds) {
     auto data = MakeNumbers(6);
-    Window window(data.get(), 3);
+    RingWindow window(data.get(), 3);
     struct Step { int distance; int moved; int id; bool bof; bool eof; };
     const Step steps[] = {
         {3, 3, 4, false, false},  {1, 1, 5, false, false}, {10, 1, 6, false, true},
@@ -90,7 +78,7 @@ TEST(DataSetNavigation, MoveByReportsHowFarItGotAndStopsAtTheEnds) {
 // follows it and reports how far the rows moved under it.
 TEST(DataSetNavigation, TheRingHoldsConsecutiveRowsAndTheLinkWindowFollowsIt) {
     auto data = MakeNumbers(10);
-    Window window(data.get(), 3);
+    RingWindow window(data.get(), 3);
     data->First();
     EXPECT_EQ(data->BufferedRecordCount(), 3);
     EXPECT_EQ(window.link.RecordCount(), 3);
@@ -113,7 +101,7 @@ TEST(DataSetNavigation, TheRingHoldsConsecutiveRowsAndTheLinkWindowFollowsIt) {
 
 TEST(DataSetNavigation, ResyncCentresTheCurrentRowOrKeepsItsPlace) {
     auto data = MakeNumbers(20);
-    Window window(data.get(), 5);
+    RingWindow window(data.get(), 5);
     data->MoveBy(9);  // row 10, at the bottom of the ring
     ASSERT_EQ(Id(*data), 10);
     ASSERT_EQ(data->ActiveRecord(), 4);
@@ -220,7 +208,7 @@ TEST(DataSetNavigation, OpeningRunsInItsOwnStateAndAFailureEndsClosed) {
 // grows it again; the dataset must still show the same row.
 TEST(DataSetNavigation, TheRingCanBeEmptiedAndGrownAgain) {
     auto data = MakeNumbers(8);
-    Window window(data.get(), 4);
+    RingWindow window(data.get(), 4);
     data->MoveBy(5);
     ASSERT_EQ(Id(*data), 6);
     int count = data->BufferCount();
