@@ -15,6 +15,7 @@
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <unistd.h>
 
 namespace backup {
@@ -32,6 +33,10 @@ void CheckKindAndPassword(const RestoreRequest& request, const Manifest& manifes
         throw engine::EngineError(AE_NOT_A_BACKUP, "The folder " + Shown(request.source) + " holds a backup of "
                                                        + KindText(manifest.kind) + ", not of "
                                                        + KindText(request.expected) + ".");
+    if (request.passwordCheck) {
+        request.passwordCheck(manifest);
+        return;
+    }
     if (!PasswordMatches(manifest.passwordVerifier, request.password,
                          Shown(JoinPath(request.source, kManifestName))))
         throw engine::EngineError(AE_WRONG_PASSWORD, "The password does not match the password of the backup in "
@@ -55,29 +60,36 @@ void CheckFilesPresent(const RestoreRequest& request, const Manifest& manifest)
     }
 }
 
-// The new file names' extensions that are not table extensions (the
-// dictionary's own), so that old files of that kind are replaced as well.
-std::vector<std::string> OtherExtensions(const ManifestTable& table)
+std::string TargetName(const RestoreRequest& request, const std::string& backedUp)
 {
-    std::vector<std::string> extensions;
-    for (const ManifestFile& file : table.files)
-        if (!IsTableFileName(LastComponent(file.path))) {
-            size_t dot = file.path.find_last_of('.');
-            if (dot != std::string::npos && dot > file.path.find_last_of('/') + 1)
-                extensions.push_back(file.path.substr(dot));
-        }
-    return extensions;
+    auto renamed = request.renames.find(backedUp);
+    return renamed == request.renames.end() ? backedUp : renamed->second;
 }
 
-FileSwap SwapFor(const std::string& destination, const ManifestTable& table)
+std::string Within(const std::string& folder, const std::string& name)
+{
+    return folder.empty() ? name : JoinPath(folder, name);
+}
+
+// The files of the destination a table's restore replaces: every file of
+// the table of the same name (its data file's), and whatever has the name
+// of one of the new files, matched without regard to case.
+FileSwap SwapFor(const RestoreRequest& request, const ManifestTable& table)
 {
     FileSwap swap;
-    std::string folder = ParentOf(table.name);
-    for (const std::string& old :
-         ExistingTableFiles(JoinPath(destination, folder), LastComponent(table.name), OtherExtensions(table)))
-        swap.oldFiles.push_back(folder.empty() ? old : JoinPath(folder, old));
-    for (const ManifestFile& file : table.files)
-        swap.newFiles.push_back(file.path);
+    std::set<std::string> olds;
+    for (const ManifestFile& file : table.files) {
+        std::string target = TargetName(request, file.path);
+        swap.newFiles.push_back(target);
+        std::string folder = ParentOf(target);
+        std::string name = LastComponent(target);
+        std::vector<std::string> existing = IsDataFileName(name)
+                                                ? ExistingTableFiles(JoinPath(request.destination, folder), BaseName(name))
+                                                : ExistingNamed(JoinPath(request.destination, folder), name);
+        for (const std::string& old : existing)
+            olds.insert(Within(folder, old));
+    }
+    swap.oldFiles.assign(olds.begin(), olds.end());
     return swap;
 }
 
@@ -116,7 +128,7 @@ private:
 void CopyVerified(const RestoreRequest& request, const ManifestFile& file, StagingArea& staging, ProgressMeter& meter)
 {
     std::string from = JoinPath(request.source, file.path);
-    CopyResult copy = CopyWithChecksum(from, staging.NewPath(file.path),
+    CopyResult copy = CopyWithChecksum(from, staging.NewPath(TargetName(request, file.path)),
                                        [&meter](uint64_t bytes) { meter.Advance(bytes); }, file.size + 1);
     if (copy.size != file.size || copy.checksum != file.checksum)
         throw engine::EngineError(AE_CHECKSUM_MISMATCH, "The backup file " + Shown(from)
@@ -154,7 +166,7 @@ std::vector<TableSummary> RestoreBackup(const RestoreRequest& request)
 
     std::vector<FileSwap> swaps;
     for (const ManifestTable& table : manifest.tables)
-        swaps.push_back(SwapFor(request.destination, table));
+        swaps.push_back(SwapFor(request, table));
     auto oldHolds = HoldTables(request.destination, swaps, true);
 
     StagingArea staging(request.destination);

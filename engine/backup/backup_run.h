@@ -17,6 +17,8 @@
 #include "engine/backup/manifest.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,11 @@ struct RestoreRequest {
     std::string source;      // UTF-8 backup folder
     std::string destination; // UTF-8 folder, created when missing
     std::string password;
+    // When set, checks the password instead of the manifest's verifier
+    // (before anything is written); raises to refuse.
+    std::function<void(const Manifest&)> passwordCheck;
+    // Backed-up files restored under another name (relative names).
+    std::map<std::string, std::string> renames;
 };
 
 // What was done, one row per table.

@@ -2,6 +2,7 @@
 #include "engine/backup/backup_run.h"
 
 #include "engine/backup/checked_copy.h"
+#include "engine/backup/dictionary_guard.h"
 #include "engine/backup/folders.h"
 #include "engine/backup/password.h"
 #include "engine/backup/progress.h"
@@ -115,6 +116,7 @@ std::vector<TableSummary> WriteBackup(const BackupRequest& request)
     std::vector<std::string> newFiles;
     std::vector<TableSummary> summary;
     if (!request.dictionary.empty()) {
+        DictionaryReadGuard guard(JoinPath(request.sourceRoot, request.dictionary));
         CopyResult copy = CopyWithChecksum(JoinPath(request.sourceRoot, request.dictionary),
                                            staging.NewPath(request.dictionary),
                                            [&meter](uint64_t bytes) { meter.Advance(bytes); });

@@ -124,4 +124,16 @@ std::vector<std::string> ExistingTableFiles(const std::string& utf8Folder, const
     return files;
 }
 
+std::vector<std::string> ExistingNamed(const std::string& utf8Folder, const std::string& name)
+{
+    std::vector<std::string> files;
+    if (!IsFolder(utf8Folder))
+        return files;
+    std::string key = Folded(name);
+    for (const std::string& entry : ListFolder(utf8Folder))
+        if (Folded(entry) == key && IsRegularFile(JoinPath(utf8Folder, entry)))
+            files.push_back(entry);
+    return files;
+}
+
 } // namespace backup

@@ -34,4 +34,7 @@ std::vector<TableFileSet> FindTables(const std::string& utf8Folder, const std::s
 std::vector<std::string> ExistingTableFiles(const std::string& utf8Folder, const std::string& base,
                                             const std::vector<std::string>& extraExtensions = {});
 
+// The entries of the folder whose name is `name` without regard to case.
+std::vector<std::string> ExistingNamed(const std::string& utf8Folder, const std::string& name);
+
 } // namespace backup

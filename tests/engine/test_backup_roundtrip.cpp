@@ -80,16 +80,6 @@ TEST_P(BackupRoundTrip, TheRestoredTableIsTheBackedUpOneByteForByteAndOpensWithI
 INSTANTIATE_TEST_SUITE_P(TableTypes, BackupRoundTrip, ::testing::ValuesIn(kTableTypes),
                          [](const auto& info) { return std::string(info.param.label); });
 
-const char16_t kRestoreScript[] =
-    u"DECLARE @Source String, @Destination String, @MotDePasse String;\r\n"
-    u"\r\n"
-    u"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(\r\n"
-    u"@Source,\r\n@Destination,\r\nNULL,\r\n@MotDePasse );\r\n"
-    u"\r\n"
-    u"@Destination = UPPER(:Destination);\r\n@MotDePasse = LOWER(:MotDePasse);\r\n@Source = UPPER(:Source);\r\n"
-    u"\r\n"
-    u"Open RestoreBackup;";
-
 // The tool's script upper-cases both folders and lower-cases the password;
 // the folders are found again without regard to case.
 TEST(BackupRestoreScript, RestoresIntoTheFolderTheUpperCasedNameDesignates)
@@ -102,20 +92,7 @@ TEST(BackupRestoreScript, RestoresIntoTheFolderTheUpperCasedNameDesignates)
     MakeTable(data.Handle(), "Stock", ADS_CDX, 25);
     ASSERT_ADS_OK(BackupFreeTables(data.Handle(), data.Folder(), backup, "motdepasse"));
 
-    ADSHANDLE statement = 0;
-    ASSERT_ADS_OK(AdsCreateSQLStatement(data.Handle(), &statement));
-    ASSERT_ADS_OK(AdsPrepareSQLW(statement, kRestoreScript));
-    std::u16string values[] = {QString::fromStdString(target).toStdU16String(), u"MotDePasse",
-                               QString::fromStdString(backup).toStdU16String()};
-    for (UNSIGNED16 p = 0; p < 3; ++p)
-        ASSERT_ADS_OK(AdsSetStringW(statement, ADSFIELD(p + 1), values[p].c_str(),
-                                    static_cast<UNSIGNED32>(values[p].size())));
-    ADSHANDLE cursor = 0;
-    ASSERT_ADS_OK(AdsExecuteSQL(statement, &cursor));
-    if (cursor)
-        AdsCloseTable(cursor);
-    AdsCloseSQLStatement(statement);
-
+    ASSERT_ADS_OK(RunRestoreScript(data.Handle(), backup, target, "MotDePasse"));
     EXPECT_EQ(Snapshot(target), Snapshot(data.Folder()));
 }
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -95,6 +96,42 @@ inline UNSIGNED32 RestoreFreeTables(ADSHANDLE connection, const std::string& sou
 {
     return Execute(connection, "EXECUTE PROCEDURE sp_RestoreFreeTables(" + Quoted(source) + ", "
                                    + Quoted(destination) + ", NULL, " + Nullable(password) + ")");
+}
+
+// The tool's free-table restore script, run as the tool runs it: prepared
+// whole, its three values bound by position as wide strings.
+inline UNSIGNED32 RunRestoreScript(ADSHANDLE connection, const std::string& source, const std::string& destination,
+                                   const std::string& password)
+{
+    static const char16_t script[] =
+        u"DECLARE @Source String, @Destination String, @MotDePasse String;\r\n"
+        u"\r\n"
+        u"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(\r\n"
+        u"@Source,\r\n@Destination,\r\nNULL,\r\n@MotDePasse );\r\n"
+        u"\r\n"
+        u"@Destination = UPPER(:Destination);\r\n@MotDePasse = LOWER(:MotDePasse);\r\n@Source = UPPER(:Source);\r\n"
+        u"\r\n"
+        u"Open RestoreBackup;";
+    ADSHANDLE statement = 0;
+    UNSIGNED32 result = AdsCreateSQLStatement(connection, &statement);
+    if (result == AE_SUCCESS)
+        result = AdsPrepareSQLW(statement, script);
+    const std::u16string values[] = {QString::fromStdString(destination).toStdU16String(),
+                                     QString::fromStdString(password).toStdU16String(),
+                                     QString::fromStdString(source).toStdU16String()};
+    for (UNSIGNED16 p = 0; p < 3 && result == AE_SUCCESS; ++p)
+        result = AdsSetStringW(statement, ADSFIELD(p + 1), values[p].c_str(), static_cast<UNSIGNED32>(values[p].size()));
+    ADSHANDLE cursor = 0;
+    if (result == AE_SUCCESS)
+        result = AdsExecuteSQL(statement, &cursor);
+    apitest::Reported error = LastError();
+    if (cursor)
+        AdsCloseTable(cursor);
+    if (statement)
+        AdsCloseSQLStatement(statement);
+    if (result != AE_SUCCESS)
+        AdsSetLastError(error.code, error.text.c_str());
+    return result;
 }
 
 // Every file below `folder` (relative name -> bytes).

@@ -152,7 +152,7 @@ UNSIGNED32 RunningStatements(ADSHANDLE connection)
 
 TEST_F(SqlExec, RestoreScriptsFailCleanlyWhenTheRestoreIsRefused)
 {
-    // The backup folder does not exist; dictionary restores are refused as a whole.
+    // The backup folder does not exist.
     const struct {
         const char* procedure;
         std::vector<std::string> cursor;
@@ -166,7 +166,7 @@ TEST_F(SqlExec, RestoreScriptsFailCleanlyWhenTheRestoreIsRefused)
         {"sp_RestoreDatabase",
          {"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreDatabase(", "@Source,", "@MotDePasse,",
           "@Destination,", "NULL );"},
-         AE_NOT_YET_SUPPORTED, "sp_RestoreDatabase"},
+         AE_PATH_NOT_FOUND, "/BACKUP"},
     };
     for (const auto& script : scripts) {
         SCOPED_TRACE(script.procedure);
@@ -251,10 +251,10 @@ TEST_F(SqlExec, ErrorsOfTheScriptPassThroughWithTheirCodes)
     } cases[] = {
         {"EXECUTE PROCEDURE sp_NoSuchThing()", 7200, "NativeError = 2108"},
         {"EXECUTE PROCEDURE sp_getapplicationid(1)", 7200, "NativeError = 2107"},
-        {"EXECUTE PROCEDURE sp_BackupDatabase('a', NULL)", AE_NOT_YET_SUPPORTED, "sp_BackupDatabase"},
+        {"EXECUTE PROCEDURE sp_BackupDatabase('a', NULL)", AE_INVALID_ARGUMENT, "sp_BackupDatabase"},
         {"EXECUTE PROCEDURE sp_BackupFreeTables('/no/such/folder', NULL, 'b', NULL, 'c')", AE_PATH_NOT_FOUND,
          "/no/such/folder"},
-        {"SELECT * FROM missing", 7200, "NativeError = 2116"},
+        {"SELECT * FROM nothing", 7200, "NativeError = 2113"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
