@@ -58,7 +58,7 @@ private:
             if (it != mReferenceAt.end())
                 return "?" + std::to_string(it->second + 1);
         }
-        if (token.IsSymbol("+") && (IsTextBefore(i) || IsTextAfter(i)))
+        if (token.IsSymbol("+") && (IsTextBefore(i) || IsTextAfter(i)) && !IsNumberNextTo(i))
             return "||";
         if (token.kind == TokenKind::Word && mTokens[i + 1].IsSymbol("(")) {
             std::string upper = UpperCased(token.text);
@@ -81,6 +81,13 @@ private:
         if (token.kind == TokenKind::Word || token.kind == TokenKind::QuotedName)
             return mTextColumns.count(UpperCased(token.text)) != 0;
         return false;
+    }
+
+    // A number literal next to "+" makes it an addition, whatever the other side is.
+    bool IsNumberNextTo(size_t i) const
+    {
+        auto isNumber = [](const Token& t) { return t.kind == TokenKind::Integer || t.kind == TokenKind::Decimal; };
+        return (i > 0 && isNumber(mTokens[i - 1])) || isNumber(mTokens[i + 1]);
     }
 
     bool IsTextBefore(size_t i) const

@@ -6,7 +6,8 @@
 //   becomes a LIMIT n [OFFSET m-1] at its end.
 // - "+" between texts concatenates: it becomes "||" when an operand next to
 //   it is a string literal, a text value bound to a placeholder, a column
-//   named in `textColumns` (upper-cased names) or a text function's result.
+//   named in `textColumns` (upper-cased names) or a text function's result,
+//   and no number literal stands on its other side.
 // - LEFT( and RIGHT(, which SQLite reads as join words, call the shared
 //   functions under their stage names (StageFunctionName).
 // - The text becomes UTF-8, as SQLite reads it.

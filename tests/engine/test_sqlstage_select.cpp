@@ -82,6 +82,12 @@ TEST_P(StageSelect, ParametersAndVariablesAreBoundAsValues)
     ASSERT_ADS_OK(runner.Execute(&cursor));
     EXPECT_EQ(ReadRows(cursor, {"N"}), (Rows{{"0"}}));
 
+    // A number bound as text still adds to a number.
+    runner.Prepare("SELECT NAME FROM people WHERE AGE = :before + 1");
+    ASSERT_ADS_OK(AdsSetString(runner.Handle(), ADSFIELD(1), "44", 2));
+    ASSERT_ADS_OK(runner.Execute(&cursor));
+    EXPECT_EQ(ReadRows(cursor, {"NAME"}), (Rows{{"Bob"}}));
+
     const char* script = "DECLARE @owner Char(20); DECLARE c CURSOR AS SELECT PET FROM pets WHERE OWNER = @owner "
                          "ORDER BY PET; @owner = 'Ann'; OPEN c;";
     EXPECT_EQ(runner.Select(script, {"PET"}), (Rows{{"cat"}, {"dog"}}));
