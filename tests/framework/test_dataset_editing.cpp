@@ -227,3 +227,21 @@ TEST(DataSetEditing, NewRecordHandlersFillDefaultsAndAFailingOneLeavesBrowsing) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataSetEditing, OnlyIndexFieldsTakeValuesInTheKeyState) {
+    auto data = MakeNumbers(1);
+    TDataSetState previous = data->SetTempState(dsSetKey);
+    try {
+        data->FieldByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("key"));
+        ADD_FAILURE() << "Name is not an index field of this dataset";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Field 'Name' is not indexed and cannot be modified"));
+    }
+    data->RestoreState(previous);
+    EXPECT_EQ(data->State(), dsBrowse);
+    EXPECT_FALSE(data->Modified());
+}
+
+}  // namespace

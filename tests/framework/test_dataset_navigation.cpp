@@ -232,3 +232,22 @@ TEST(DataSetNavigation, RefreshKeepsTheActiveRowAndSeesRowsGoneBehindTheBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A subclass that moved the engine cursor for its own purposes says so with
+// CurrentRecord -1; the next move starts from the active record again.
+TEST(DataSetNavigation, ACursorMarkedAsMovedIsPutBackOnTheActiveRecordFirst) {
+    auto data = MakeNumbers(6);
+    data->MoveBy(2);
+    EXPECT_EQ(data->Lookup(QStringLiteral("ID"), Variant(6), QStringLiteral("Name")).AsString(), QStringLiteral("n6"));
+    EXPECT_EQ(data->CurrentRecord(), -1);
+    data->Next();
+    EXPECT_EQ(data->FieldByName(QStringLiteral("ID"))->AsInteger(), 4);
+    data->SetCurrentRecord(-1);
+    data->Last();
+    data->Prior();
+    EXPECT_EQ(data->FieldByName(QStringLiteral("ID"))->AsInteger(), 5);
+}
+
+}  // namespace
