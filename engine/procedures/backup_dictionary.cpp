@@ -160,7 +160,12 @@ std::vector<backup::TableSummary> RestoreDictionary(const std::string& sourceDic
                                                    + ", not " + sourceDictionary + ".");
         CheckAdministratorPassword(backup::JoinPath(request.source, manifest.dictionary), DictionaryFileOf(manifest),
                                    password);
-        request.renames[manifest.dictionary] = backup::LastComponent(destination);
+        // A name the script upper-cased and that exists nowhere yet keeps the
+        // dictionary's own spelling.
+        std::string name = backup::LastComponent(destination);
+        if (!backup::IsRegularFile(destination) && SameNameIgnoringCase(name, manifest.dictionary))
+            name = manifest.dictionary;
+        request.renames[manifest.dictionary] = name;
     };
     return backup::RestoreBackup(request);
 }
