@@ -4,6 +4,7 @@
 #include "engine/core/result_cursor.h"
 #include "engine/core/sql_run.h"
 #include "engine/core/statement.h"
+#include "engine/sql/live_select.h"
 #include "engine/sql/parameter_scan.h"
 #include "engine/sql/parser.h"
 #include "engine/sql/sql_error.h"
@@ -206,10 +207,11 @@ UNSIGNED32 AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED16* pbLive)
     const char* function = "AdsSqlPeekStatement";
     return ApiCall(function, [&] {
         std::shared_ptr<HandleObject> object = HandleRegistry::Instance().Find(hCursor);
-        if (!object || !std::dynamic_pointer_cast<ResultCursor>(object))
+        bool live = sql::IsLiveResult(hCursor);
+        if (!object || (!live && !std::dynamic_pointer_cast<ResultCursor>(object)))
             throw EngineError(AE_INVALID_HANDLE, std::string(function) + ": " + std::to_string(hCursor)
                                                      + " is not the cursor of an SQL result");
-        Out(pbLive, function, "the live flag argument is null") = 0;
+        Out(pbLive, function, "the live flag argument is null") = live ? 1 : 0;
     });
 }
 

@@ -8,11 +8,13 @@
 #include "engine/procedures/server_procedures.h"
 #include "engine/sql/engine_executor.h"
 #include "engine/sql/interpreter.h"
+#include "engine/sql/live_select.h"
 #include "engine/sql/parser.h"
 #include "engine/sql/sql_error.h"
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <cstdint>
 
 namespace engine {
@@ -97,6 +99,12 @@ ADSHANDLE ExecutePrepared(Statement& statement, const char* function)
     StatementOptions options = OptionsOf(statement);
     std::function<bool()> stopTest = StopTest(options.timeout);
     sql::EngineExecutor executor(ServerProcedures(), StageFor(connection->Handle(), options, stopTest));
+    if (options.readOnly == ADS_CURSOR_READWRITE)
+        if (std::optional<std::string> table = sql::PlainSelectTable(script)) {
+            ADSHANDLE live = executor.OpenNamedTable(*table, false);
+            sql::MarkLiveResult(live);
+            return live;
+        }
     {
         RunningEntry entry(StartRow(*connection, script), connection->Handle());
         entry.Statement().SetTimeout(input.timeout);

@@ -126,7 +126,7 @@ std::string KeyExpression(const engine::Cursor& cursor, const DefinitionStatemen
 
 } // namespace
 
-ADSHANDLE EngineExecutor::OpenForDefinition(const std::string& table, bool exclusive) const
+ADSHANDLE EngineExecutor::OpenNamedTable(const std::string& table, bool exclusive) const
 {
     engine::TableRequest request;
     request.name = table;
@@ -166,13 +166,13 @@ void EngineExecutor::CreateTable(const DefinitionStatement& statement)
 
 void EngineExecutor::DropTable(const DefinitionStatement& statement)
 {
-    OpenTable table(OpenForDefinition(statement.table, true));
+    OpenTable table(OpenNamedTable(statement.table, true));
     Check(AdsDeleteTable(table.Release()));
 }
 
 void EngineExecutor::CreateIndex(const DefinitionStatement& statement)
 {
-    OpenTable table(OpenForDefinition(statement.table, false));
+    OpenTable table(OpenNamedTable(statement.table, false));
     std::string expression;
     {
         auto cursor = engine::LookUp<engine::Cursor>(table.Handle(), kFunction);
@@ -188,7 +188,7 @@ void EngineExecutor::CreateIndex(const DefinitionStatement& statement)
 
 void EngineExecutor::DropIndex(const DefinitionStatement& statement)
 {
-    OpenTable table(OpenForDefinition(statement.table, true));
+    OpenTable table(OpenNamedTable(statement.table, true));
     ADSHANDLE index = 0;
     Check(AdsGetIndexHandle(table.Handle(), statement.index.c_str(), &index));
     Check(AdsDeleteIndex(index));

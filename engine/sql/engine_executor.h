@@ -28,13 +28,16 @@ public:
     bool HasLastAutoinc() const { return mHasLastAutoinc; }
     uint32_t LastAutoinc() const { return mLastAutoinc; }
 
+    // Opens a table the script names with the statement's table options, as
+    // a cursor of the connection; a table that does not exist is an SqlError.
+    ADSHANDLE OpenNamedTable(const std::string& table, bool exclusive) const;
+
 private:
     // engine_definitions.cpp
     void CreateTable(const DefinitionStatement& statement);
     void DropTable(const DefinitionStatement& statement);
     void CreateIndex(const DefinitionStatement& statement);
     void DropIndex(const DefinitionStatement& statement);
-    ADSHANDLE OpenForDefinition(const std::string& table, bool exclusive) const;
 
     StageSettings mSettings;
     bool mHasLastAutoinc = false;

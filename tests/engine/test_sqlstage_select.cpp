@@ -193,3 +193,42 @@ TEST(StageSelectNames, NamesWithBlanksAndPathsReachTheirTablesAndColumns)
 }
 
 } // namespace
+
+namespace {
+
+UNSIGNED16 LiveFlag(ADSHANDLE cursor)
+{
+    UNSIGNED16 live = 9;
+    EXPECT_ADS_OK(AdsSqlPeekStatement(cursor, &live));
+    return live;
+}
+
+TEST(StageSelectLive, APlainSelectAskedForLiveIsTheTableItself)
+{
+    apitest::FolderConnection connection;
+    sqlstage::MakePeople(connection.Handle(), ADS_ADT);
+    sqlstage::Runner runner(connection.Handle(), ADS_ADT);
+    ASSERT_ADS_OK(AdsStmtSetTableReadOnly(runner.Handle(), ADS_CURSOR_READWRITE));
+    ADSHANDLE live = runner.Run("SELECT * FROM people");
+    ASSERT_NE(live, 0u);
+    EXPECT_EQ(LiveFlag(live), 1);
+    ASSERT_ADS_OK(AdsGotoTop(live));
+    sqlstage::SetText(live, "NAME", "Amy");
+    ASSERT_ADS_OK(AdsWriteRecord(live));
+    ASSERT_ADS_OK(AdsCloseTable(live));
+
+    // Anything more than the plain form stays a static copy.
+    ADSHANDLE filtered = runner.Run("SELECT * FROM people WHERE NAME = 'Amy'");
+    ASSERT_NE(filtered, 0u);
+    EXPECT_EQ(LiveFlag(filtered), 0);
+    ASSERT_ADS_OK(AdsGotoTop(filtered));
+    EXPECT_NE(AdsSetString(filtered, "NAME", "Zoe", 3), AE_SUCCESS);
+    ASSERT_ADS_OK(AdsCloseTable(filtered));
+
+    sqlstage::Runner staticRunner(connection.Handle(), ADS_ADT);
+    ADSHANDLE copy = staticRunner.Run("SELECT * FROM people");
+    EXPECT_EQ(LiveFlag(copy), 0);
+    EXPECT_EQ(sqlstage::ReadRows(copy, {"NAME"}), (sqlstage::Rows{{"Amy"}, {"Bob"}, {"Dee"}}));
+}
+
+} // namespace
