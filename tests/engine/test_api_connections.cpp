@@ -136,13 +136,13 @@ TEST(ApiConnections, ConnectionPropertiesComeFromTheString)
     AdsDisconnect(connection);
 }
 
-TEST(ApiConnections, DictionaryConnectionsAreNotYetSupported)
+TEST(ApiConnections, AMissingDictionaryFileIsReportedAsMissing)
 {
     testsupport::TempFolder folder;
     std::string text = "Data Source=" + folder.path().toStdString() + "/sales.add;FIPS=False;";
     ADSHANDLE connection = 0;
-    ExpectFailure(AdsConnect101(text.c_str(), nullptr, &connection), AE_NOT_YET_SUPPORTED,
-                  "AdsConnect101 is not yet supported by this engine");
+    ExpectFailure(AdsConnect101(text.c_str(), nullptr, &connection), AE_FILE_NOT_FOUND, "sales.add does not exist");
+    EXPECT_EQ(connection, 0u);
 }
 
 TEST(ApiConnections, BadHandlesAreRefusedNeverFollowed)

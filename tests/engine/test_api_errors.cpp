@@ -78,8 +78,8 @@ TEST(ApiErrors, LaterFunctionsAnswerNotYetSupportedNamingThemselves)
     };
     const Case cases[] = {
         {"AdsEnableEncryption", [] { return AdsEnableEncryption(1, "x"); }},
-        {"AdsGetActiveLinkInfo", [] { return AdsGetActiveLinkInfo(1, 1, nullptr, nullptr); }},
-        {"AdsDDFindClose", [] { return AdsDDFindClose(1, 2); }},
+        {"AdsEncryptRecord", [] { return AdsEncryptRecord(1); }},
+        {"AdsStmtSetTablePassword", [] { return AdsStmtSetTablePassword(1, "t", "x"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

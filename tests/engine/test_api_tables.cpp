@@ -321,7 +321,7 @@ TEST(ApiTables, BadDefinitionsAndArgumentsAreRefusedClearly)
                   AE_FILE_NOT_FOUND, "missing");
     ExpectFailure(AdsCreateTable90(connection.Handle(), "t", nullptr, ADS_ADT, ADS_ANSI, 1, 1, 0, "A,Char,2;",
                                    ADS_DICTIONARY_TABLE, "", &table),
-                  AE_NOT_YET_SUPPORTED, "AdsCreateTable90 is not yet supported");
+                  AE_INVALID_ARGUMENT, "a dictionary table needs a connection to a data dictionary");
     ExpectFailure(AdsOpenTable(0, "relative", nullptr, ADS_ADT, ADS_ANSI, 1, 1, 0, &table), AE_INVALID_ARGUMENT,
                   "full path");
 }
