@@ -244,6 +244,14 @@ namespace {
 
 using StoredDefinitions = std::vector<std::pair<FtsDefinition, size_t>>;
 
+std::string WholeFile(const std::string& path)
+{
+    storage::File in = storage::File::Open(path, false);
+    std::string bytes(size_t(in.Size()), '\0');
+    in.ReadAt(0, bytes.data(), bytes.size(), "full-text index");
+    return bytes;
+}
+
 // The definitions at `from` up to `end`, and whether they read cleanly.
 bool ParseDefinitions(const std::string& bytes, size_t from, size_t end, StoredDefinitions& definitions)
 {
@@ -266,12 +274,7 @@ bool FtsFile::Load(const storage::Table& table)
 {
     mIndexes.clear();
     mDamage.clear();
-    std::string bytes;
-    {
-        storage::File in = storage::File::Open(mPath, false);
-        bytes.resize(size_t(in.Size()));
-        in.ReadAt(0, bytes.data(), bytes.size(), "full-text index");
-    }
+    const std::string bytes = WholeFile(mPath);
     try {
         return LoadImage(bytes, table);
     } catch (const engine::EngineError& error) {
@@ -355,9 +358,7 @@ std::vector<std::shared_ptr<FtsIndex>> FtsFile::SalvagedIndexes(const storage::T
 {
     std::string bytes;
     try {
-        storage::File in = storage::File::Open(mPath, false);
-        bytes.resize(size_t(in.Size()));
-        in.ReadAt(0, bytes.data(), bytes.size(), "full-text index");
+        bytes = WholeFile(mPath);
     } catch (const storage::StorageError&) {
         return {};
     }
