@@ -311,44 +311,52 @@ QString Literals(const QString& text, int from, int to) {
     return out;
 }
 
+// The number part of a section with an exponent: at least one whole digit
+// (as many as the '0's before the point), then the decimals, then E and the
+// exponent with at least expDigits digits.
+QString ExponentBody(const MaskSection& m, double magnitude, const TFormatSettings& s) {
+    const int wholeDigits = std::max(1, m.intZeros);
+    DecimalDigits d = Decompose(magnitude, std::min(wholeDigits + m.decimals, 17));
+    const int exponent = d.digits.isEmpty() ? 0 : d.exponent - wholeDigits;
+    d.exponent = d.digits.isEmpty() ? 0 : wholeDigits;
+    QString body = WholeDigits(d).rightJustified(wholeDigits, QLatin1Char('0'));
+    QString frac = FractionDigits(d, m.decimals);
+    while (frac.size() > m.minDecimals && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
+    if (!frac.isEmpty()) body += s.DecimalSeparator + frac;
+    const QString sign = exponent < 0 ? QStringLiteral("-") : (m.expPlus ? QStringLiteral("+") : QString());
+    return body + m.text[m.expPos] + sign +
+           QString::number(std::abs(exponent)).rightJustified(m.expDigits, QLatin1Char('0'));
+}
+
+// The number part of a plain section: whole digits (at least intZeros,
+// grouped when asked), then the decimals down to minDecimals.
+QString PlainBody(const MaskSection& m, double magnitude, const TFormatSettings& s) {
+    DecimalDigits d = Decompose(magnitude, 15);
+    RoundToDecimals(d, m.decimals);
+    QString whole = WholeDigits(d);
+    if (whole == QLatin1String("0")) whole.clear();
+    whole = whole.rightJustified(m.intZeros, QLatin1Char('0'));
+    if (m.thousands) whole = GroupThousands(whole, s.ThousandSeparator);
+    QString frac = FractionDigits(d, m.decimals);
+    while (frac.size() > m.minDecimals && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
+    QString body = whole;
+    if (!frac.isEmpty()) body += s.DecimalSeparator + frac;
+    // A mask of optional digits only still shows a zero value as "0".
+    return body.isEmpty() ? QStringLiteral("0") : body;
+}
+
 QString ApplySection(const MaskSection& m, double magnitude, bool withSign, const TFormatSettings& s) {
     if (m.firstPlaceholder < 0) return Literals(m.text, 0, int(m.text.size()));  // no digits at all
-    const int numberEnd = m.expPos >= 0 ? m.expPos : m.lastPlaceholder + 1;
-    QString prefix = Literals(m.text, 0, m.firstPlaceholder);
-    QString suffix;
+    const QString prefix = Literals(m.text, 0, m.firstPlaceholder);
     QString body;
+    int suffixStart = m.lastPlaceholder + 1;
     if (m.expPos >= 0) {
-        const int significant = std::max(1, m.intZeros + (m.pointPos >= 0 ? 0 : 0)) + m.decimals;
-        DecimalDigits d = Decompose(magnitude, std::min(std::max(significant, 1), 17));
-        const int wholeDigits = std::max(1, m.intZeros);
-        int exponent = d.digits.isEmpty() ? 0 : d.exponent - wholeDigits;
-        d.exponent = d.digits.isEmpty() ? 0 : wholeDigits;
-        RoundToDecimals(d, m.decimals);
-        body = WholeDigits(d).rightJustified(wholeDigits, QLatin1Char('0'));
-        QString frac = FractionDigits(d, m.decimals);
-        while (frac.size() > m.minDecimals && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
-        if (!frac.isEmpty()) body += s.DecimalSeparator + frac;
-        QString expText = QString::number(std::abs(exponent)).rightJustified(m.expDigits, QLatin1Char('0'));
-        body += QLatin1Char(m.text[m.expPos].toLatin1()) +
-                (exponent < 0 ? QStringLiteral("-") : (m.expPlus ? QStringLiteral("+") : QString())) + expText;
-        int after = m.expPos + 2;
-        while (after < m.text.size() && m.text[after] == QLatin1Char('0')) ++after;
-        suffix = Literals(m.text, after, int(m.text.size()));
+        body = ExponentBody(m, magnitude, s);
+        suffixStart = m.expPos + 2 + m.expDigits;
     } else {
-        DecimalDigits d = Decompose(magnitude, 15);
-        RoundToDecimals(d, m.decimals);
-        QString whole = WholeDigits(d);
-        if (whole == QLatin1String("0")) whole.clear();
-        whole = whole.rightJustified(m.intZeros, QLatin1Char('0'));
-        if (m.thousands) whole = GroupThousands(whole, s.ThousandSeparator);
-        QString frac = FractionDigits(d, m.decimals);
-        while (frac.size() > m.minDecimals && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
-        body = whole;
-        if (!frac.isEmpty()) body += s.DecimalSeparator + frac;
-        // A mask of optional digits only still shows a zero value as "0".
-        if (body.isEmpty()) body = QStringLiteral("0");
-        suffix = Literals(m.text, numberEnd, int(m.text.size()));
+        body = PlainBody(m, magnitude, s);
     }
+    const QString suffix = Literals(m.text, suffixStart, int(m.text.size()));
     return (withSign ? QStringLiteral("-") : QString()) + prefix + body + suffix;
 }
 

@@ -120,7 +120,9 @@ TEST_F(Bcd, CurrencyFromBcdRoundsHalfAwayFromZeroAtFourDecimals) {
         Currency result = Currency::FromRaw(42);
         EXPECT_EQ(BCDToCurr(StrToBcd(QString::fromLatin1(c.text)), result), c.fits);
         EXPECT_EQ(result.Raw, c.fits ? c.raw : 42);
-        if (!c.fits) EXPECT_THROW(BcdToCurrency(StrToBcd(QString::fromLatin1(c.text))), EBcdOverflowError);
+        if (!c.fits) {
+            EXPECT_THROW(BcdToCurrency(StrToBcd(QString::fromLatin1(c.text))), EBcdOverflowError);
+        }
     }
 }
 
