@@ -203,12 +203,17 @@ public:
     bool FindLast() { return FindRecord(true, false); }
     bool FindNext() { return FindRecord(false, true); }
     bool FindPrior() { return FindRecord(false, false); }
-    // The find request behind the four above; sets Found. The base finds
-    // nothing.
+    // The find request behind the four above: the next record (from the
+    // start or end when `restart`) that OnFilterRecord accepts, whether or
+    // not the dataset is Filtered; sets Found. The base scans the cursor.
     virtual bool FindRecord(bool restart, bool goForward);
     bool Found() const { return mFound; }
     void SetFound(bool value) { mFound = value; }
 
+    // The first record whose ';'-separated key fields equal `keyValues` (one
+    // value, or an array for several fields). Locate makes it the active
+    // record; Lookup only reads `resultFields` of it (Null when none) and
+    // leaves the active record alone. The base scans the cursor.
     virtual bool Locate(const QString& keyFields, const Variant& keyValues, TLocateOptions options);
     virtual Variant Lookup(const QString& keyFields, const Variant& keyValues, const QString& resultFields);
 
@@ -244,8 +249,8 @@ public:
     // Brings FieldDefs up to date (RefreshFieldDefs when not Updated); also
     // on a closed dataset.
     void UpdateFieldDefs();
-    // Definition changes made through FieldDefs() from a derived class's
-    // LoadFieldDefs mark them updated; this marks them out of date.
+    // Marks FieldDefs out of date, so that the next UpdateFieldDefs reads
+    // them again.
     void FieldDefsChanged();
     // Reading and writing a field's value in native format, by the
     // dataset's state (see ActiveRecordBuffer). `buffer` nullptr on read:
