@@ -68,12 +68,11 @@ TDateTime DayNumberToDateTime(int32_t dayNumber) { return double(int64_t(dayNumb
 
 // --- calendar ---------------------------------------------------------------
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) { return QDate::isLeapYear(year); }
 
 int DaysInMonth(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+    if (year < 1 || month < 1 || month > 12) return 0;
+    return QDate(year, month, 1).daysInMonth();
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& value) {
