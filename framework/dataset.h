@@ -380,6 +380,9 @@ protected:
     virtual void DoAfterOpen();
 
     // --- services for the subclass ------------------------------------------
+    // Changes the state and tells the links. dsInactive also frees the ring
+    // (a subclass that gives up on its cursor sets it, then closes the
+    // cursor itself).
     void SetState(TDataSetState state);
     void SetBof(bool value) { mBof = value; }
     void SetEof(bool value) { mEof = value; }

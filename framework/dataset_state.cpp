@@ -177,6 +177,13 @@ void TDataSet::CheckInactive() const {
 
 void TDataSet::SetState(TDataSetState state) {
     if (mState == state) return;
+    if (state == dsInactive) {
+        // Whoever ends the open state (Close, or a subclass giving up on a
+        // broken cursor) leaves no buffers of the old layout behind.
+        mInternalOpenDone = false;
+        ClearBuffers();
+        FreeRing();
+    }
     mState = state;
     mModified = false;
     DataEvent(deUpdateState, 0);

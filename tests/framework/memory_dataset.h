@@ -49,6 +49,12 @@ public:
     // Removes a row behind the dataset's back, as another user would; a
     // cursor standing on it is lost until it moves.
     void DropRow(int row);
+    // Gives up on the open cursor as a dataset does when it cannot rebuild
+    // its buffers: inactive state, cursor closed.
+    void Abandon() {
+        SetState(dsInactive);
+        CloseEngineCursor();
+    }
     // The master link, made on first use; DataSource() is its source.
     TMasterDataLink& MasterLink();
     TDataSource* DataSource() const override { return mMaster ? mMaster->DataSource() : nullptr; }

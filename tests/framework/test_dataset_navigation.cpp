@@ -251,3 +251,26 @@ TEST(DataSetNavigation, ACursorMarkedAsMovedIsPutBackOnTheActiveRecordFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataSetNavigation, ADataSetThatGaveUpOnItsCursorOpensAgainWithFreshBuffers) {
+    auto data = MakeNumbers(6);
+    RingWindow window(data.get(), 3);
+    data->MoveBy(4);
+    data->Abandon();
+    EXPECT_FALSE(data->Active());
+    EXPECT_EQ(data->BufferListSize(), 0);
+    EXPECT_FALSE(window.link.Active());
+    data->SetStructure(QStringLiteral("ID Integer; Name String 20; Note String 200"));
+    data->Open();
+    EXPECT_EQ(data->BufferCount(), 3);
+    EXPECT_EQ(WalkForward(*data), QList<int>({1, 2, 3, 4, 5, 6}));
+    data->Last();
+    data->Edit();
+    data->FieldByName(QStringLiteral("Note"))->SetAsString(QString(200, QLatin1Char('x')));
+    data->Post();
+    EXPECT_EQ(data->FieldByName(QStringLiteral("Note"))->AsString().size(), 200);
+}
+
+}  // namespace
