@@ -254,7 +254,7 @@ TEST_F(SqlExec, ErrorsOfTheScriptPassThroughWithTheirCodes)
         {"EXECUTE PROCEDURE sp_BackupDatabase('a', NULL)", AE_INVALID_ARGUMENT, "sp_BackupDatabase"},
         {"EXECUTE PROCEDURE sp_BackupFreeTables('/no/such/folder', NULL, 'b', NULL, 'c')", AE_PATH_NOT_FOUND,
          "/no/such/folder"},
-        {"SELECT * FROM nothing", 7200, "NativeError = 2113"},
+        {"SELECT * FROM missing", 7200, "NativeError = 2116"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
