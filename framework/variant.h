@@ -45,7 +45,7 @@ public:
     std::shared_ptr<Exception> Clone() const override { return std::make_shared<EVariantOverflowError>(*this); }
 };
 
-// Variant type codes (the classic numbering).
+// Variant type codes. The numbers are fixed: code stores and compares them.
 enum VarTypeCode : uint16_t {
     varEmpty = 0x0000,
     varNull = 0x0001,
@@ -161,7 +161,7 @@ private:
 TFieldType VarTypeToDataType(VarType type);
 inline TFieldType FieldTypeForVariant(const Variant& value) { return VarTypeToDataType(value.Type()); }
 
-// Convenience tests matching the classic free functions.
+// The same tests as free functions.
 inline bool VarIsNull(const Variant& v) { return v.IsNull(); }
 inline bool VarIsEmpty(const Variant& v) { return v.IsEmpty(); }
 inline bool VarIsClear(const Variant& v) { return v.IsNullOrEmpty(); }
