@@ -355,8 +355,9 @@ void IndexFile::ChangeCustomKey(const storage::Table& table, Tag& tag, uint32_t 
         tag.Insert(std::move(entry));
     else
         tag.Erase(entry);
-    MarkChanged();
-    NoteWritten(table);
+    // Saved at once: the table cannot tell another process (or a rebuild
+    // after a crash) which records a custom tag holds; only the file can.
+    Save(table);
 }
 
 } // namespace indexing

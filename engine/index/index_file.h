@@ -79,7 +79,8 @@ public:
     // that another record holds in a candidate tag.
     void CheckCandidates(const storage::Table& table, uint32_t recno, const uint8_t* after) const;
 
-    // Gives record `recno` its key in the custom tag, or takes it away.
+    // Gives record `recno` its key in the custom tag, or takes it away, and
+    // saves the file.
     void ChangeCustomKey(const storage::Table& table, Tag& tag, uint32_t recno, bool add);
 
     void RebuildAll(const storage::Table& table);

@@ -56,7 +56,7 @@ bool Rename(ADSHANDLE table, UNSIGNED32 recno, const std::string& name)
 
 // A second process with the table open for the whole test, obeying one
 // command per line: "rename <recno> <name>", "append <name>", "delete
-// <recno>", "walk", "holding <word>"; it answers each with one line ("ok", the names in
+// <recno>", "pick <recno>" (a custom key), "walk", "holding <word>"; it answers each with one line ("ok", the names in
 // order, or the error).
 class OtherProcess {
 public:
@@ -124,6 +124,10 @@ private:
                 done = AdsAppendRecord(table) == AE_SUCCESS
                     && AdsSetField(table, "NAME", name.c_str(), UNSIGNED32(name.size())) == AE_SUCCESS
                     && AdsWriteRecord(table) == AE_SUCCESS;
+            } else if (verb == "pick" && words >> recno) {
+                ADSHANDLE picked = 0;
+                done = AdsGetIndexHandle(table, "PICKED", &picked) == AE_SUCCESS
+                    && AdsGotoRecord(table, recno) == AE_SUCCESS && AdsAddCustomKey(picked) == AE_SUCCESS;
             } else if (verb == "delete" && words >> recno) {
                 done = AdsGotoRecord(table, recno) == AE_SUCCESS && AdsDeleteRecord(table) == AE_SUCCESS;
             } else {
@@ -271,6 +275,20 @@ TEST_P(SharedIndexes, FullTextLookupsSeeTheWordsOfTheOtherProcess)
     }
     ASSERT_EQ(other.Ask("append fox"), "ok");
     EXPECT_EQ(Holding(mTable, "fox"), "3 full");
+}
+
+TEST_P(SharedIndexes, CustomKeysGivenElsewhereShowHere)
+{
+    ADSHANDLE picked = 0;
+    ASSERT_ADS_OK(AdsCreateIndex90(mTable, "", "PICKED", "NAME", "", "", ADS_COMPOUND | ADS_CUSTOM, 0, "", &picked));
+    OtherProcess other(mConnection.Folder(), GetParam());
+    ASSERT_EQ(other.Ask("pick 3"), "ok");
+    EXPECT_EQ(NamesInOrder(mTable, picked), "f");
+    ASSERT_ADS_OK(AdsGotoRecord(mTable, 1));
+    ASSERT_ADS_OK(AdsAddCustomKey(picked));
+    ASSERT_EQ(other.Ask("pick 2"), "ok");
+    ASSERT_EQ(other.Ask("rename 1 z"), "ok");
+    EXPECT_EQ(NamesInOrder(mTable, picked), "d,f,z");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryTableType, SharedIndexes, ::testing::Values(ADS_NTX, ADS_CDX, ADS_ADT, ADS_VFP),
