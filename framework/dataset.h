@@ -460,6 +460,7 @@ private:
     int FetchNextRecords();
     int FetchPriorRecords();
     void CursorToBuffer(int index);
+    void JumpToEnd(bool start);
     void MoveBuffer(int from, int to);
     void ActivateBuffers();
     void DistributeEvent(TDataEvent event, qintptr info);

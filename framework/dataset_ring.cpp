@@ -212,39 +212,35 @@ int TDataSet::FetchPriorRecords() {
 
 bool TDataSet::IsEmpty() const { return mState != dsInsert && mRecordCount == 0; }
 
-void TDataSet::First() {
-    CheckBrowseMode();
-    DoBeforeScroll();
-    ClearBuffers();
-    try {
-        CursorToFirst();
-        FetchNext();
-        FetchNextRecords();
-    } catch (...) {
-        mBof = true;
-        DataEvent(deDataSetChange, 0);
-        throw;
-    }
-    mBof = true;
-    DataEvent(deDataSetChange, 0);
-    DoAfterScroll();
-}
+void TDataSet::First() { JumpToEnd(true); }
+void TDataSet::Last() { JumpToEnd(false); }
 
-void TDataSet::Last() {
+// Refills the ring from the first record forwards, or from the last one
+// backwards; Bof (or Eof) is set even when the cursor fails on the way.
+void TDataSet::JumpToEnd(bool start) {
     CheckBrowseMode();
     DoBeforeScroll();
     ClearBuffers();
-    try {
-        CursorToLast();
-        FetchPrior();
-        FetchPriorRecords();
-    } catch (...) {
-        mEof = true;
+    auto settle = [&] {
+        if (start) mBof = true;
+        else mEof = true;
         DataEvent(deDataSetChange, 0);
+    };
+    try {
+        if (start) {
+            CursorToFirst();
+            FetchNext();
+            FetchNextRecords();
+        } else {
+            CursorToLast();
+            FetchPrior();
+            FetchPriorRecords();
+        }
+    } catch (...) {
+        settle();
         throw;
     }
-    mEof = true;
-    DataEvent(deDataSetChange, 0);
+    settle();
     DoAfterScroll();
 }
 
