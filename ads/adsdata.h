@@ -1,0 +1,522 @@
+// The layer's dataset: an engine cursor plugged into the framework's TDataSet.
+//
+// - TAdsTableOptions: the engine-facing options every dataset owns.
+// - TACEFieldDefs: the engine's description of every column of the open
+//   cursor (name, number, offset and length in the record image, type).
+// - TAdsStringField / TAdsBCDField: the layer's field classes.
+// - TAdsDataSet: opening and closing the cursor, the record buffer and its
+//   regions, reading engine records into buffers, field definitions from
+//   the engine, database-name resolution and implicit connections.
+// - DataSetRegistry: every live dataset of the process (its own lock).
+// - TDynamicConnList / GlobalDynamicConnList(): the engine connections that
+//   datasets without a connection component share, one per path.
+//
+// Record buffer (musRecBufSize bytes): record image (musRecordSize) |
+// calculated area (CalcFieldsSize) | blob cache slots (reserved, 4 per blob
+// field) | record information (8: record number, reserved, bookmark flag,
+// spare) | bookmark (FBookmarkSize).
+//
+// Invariants:
+// - mlHandle is -1 exactly when no cursor is open; closing always resets the
+//   handles, even when the engine refuses to close.
+// - After every read into a buffer while blob fields exist, the first four
+//   bytes of each memo-like column hold 0 (empty or null) or all bits set.
+// - Every dataset is in DataSetRegistry from the end of its construction
+//   until its destruction.
+// - The layer's own messages are EADSDatabaseError with code 5121.
+#pragma once
+
+#include "ads/adscnnct.h"
+#include "ads/adserror.h"
+#include "ads/adsini.h"
+#include "framework/dataset.h"
+#include "framework/fielddefs.h"
+#include "framework/fields.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class TAdsDataSet;
+
+VARNEL_ENUM_NAMES(TAdsTableTypes, "ttAdsCDX", "ttAdsNTX", "ttAdsADT", "ttAdsDefault", "ttAdsVFP");
+
+// ---------------------------------------------------------------------------
+// Table options.
+
+enum TAdsLockTypes { Proprietary, Compatible };
+VARNEL_ENUM_NAMES(TAdsLockTypes, "Proprietary", "Compatible");
+
+// The 118 character types, in value order; their names are the texts.
+#define ADS_CHAR_TYPES(X)                                                                                         \
+    X(ANSI) X(OEM) X(CZECH_VFP_CI_AS_1250) X(GENERAL_VFP_CI_AS_1250) X(HUNGARY_VFP_CI_AS_1250)                     \
+    X(MACHINE_VFP_BIN_1250) X(POLISH_VFP_CI_AS_1250) X(SLOVAK_VFP_CI_AS_1250) X(MACHINE_VFP_BIN_1251)              \
+    X(RUSSIAN_VFP_CI_AS_1251) X(DUTCH_VFP_CI_AS_1252) X(GENERAL_VFP_CI_AS_1252) X(GERMAN_VFP_CI_AS_1252)           \
+    X(ICELAND_VFP_CI_AS_1252) X(MACHINE_VFP_BIN_1252) X(NORDAN_VFP_CI_AS_1252) X(SPANISH_VFP_CI_AS_1252)          \
+    X(SWEFIN_VFP_CI_AS_1252) X(UNIQWT_VFP_CS_AS_1252) X(GREEK_VFP_CI_AS_1253) X(MACHINE_VFP_BIN_1253)             \
+    X(GENERAL_VFP_CI_AS_1254) X(MACHINE_VFP_BIN_1254) X(TURKISH_VFP_CI_AS_1254) X(DUTCH_VFP_CI_AS_437)            \
+    X(GENERAL_VFP_CI_AS_437) X(GERMAN_VFP_CI_AS_437) X(ICELAND_VFP_CI_AS_437) X(MACHINE_VFP_BIN_437)              \
+    X(NORDAN_VFP_CI_AS_437) X(SPANISH_VFP_CI_AS_437) X(SWEFIN_VFP_CI_AS_437) X(UNIQWT_VFP_CS_AS_437)              \
+    X(GENERAL_VFP_CI_AS_620) X(MACHINE_VFP_BIN_620) X(POLISH_VFP_CI_AS_620) X(GREEK_VFP_CI_AS_737)                \
+    X(MACHINE_VFP_BIN_737) X(DUTCH_VFP_CI_AS_850) X(GENERAL_VFP_CI_AS_850) X(ICELAND_VFP_CI_AS_850)               \
+    X(MACHINE_VFP_BIN_850) X(NORDAN_VFP_CI_AS_850) X(SPANISH_VFP_CI_AS_850) X(SWEFIN_VFP_CI_AS_850)               \
+    X(UNIQWT_VFP_CS_AS_850) X(CZECH_VFP_CI_AS_852) X(GENERAL_VFP_CI_AS_852) X(HUNGARY_VFP_CI_AS_852)              \
+    X(MACHINE_VFP_BIN_852) X(POLISH_VFP_CI_AS_852) X(SLOVAK_VFP_CI_AS_852) X(GENERAL_VFP_CI_AS_857)               \
+    X(MACHINE_VFP_BIN_857) X(TURKISH_VFP_CI_AS_857) X(GENERAL_VFP_CI_AS_861) X(ICELAND_VFP_CI_AS_861)             \
+    X(MACHINE_VFP_BIN_861) X(GENERAL_VFP_CI_AS_865) X(MACHINE_VFP_BIN_865) X(NORDAN_VFP_CI_AS_865)                \
+    X(SWEFIN_VFP_CI_AS_865) X(MACHINE_VFP_BIN_866) X(RUSSIAN_VFP_CI_AS_866) X(CZECH_VFP_CI_AS_895)                \
+    X(GENERAL_VFP_CI_AS_895) X(MACHINE_VFP_BIN_895) X(SLOVAK_VFP_CI_AS_895) X(DANISH_ADS_CS_AS_1252)              \
+    X(DUTCH_ADS_CS_AS_1252) X(ENGL_AMER_ADS_CS_AS_1252) X(ENGL_CAN_ADS_CS_AS_1252) X(ENGL_UK_ADS_CS_AS_1252)      \
+    X(FINNISH_ADS_CS_AS_1252) X(FRENCH_ADS_CS_AS_1252) X(FRENCH_CAN_ADS_CS_AS_1252) X(GERMAN_ADS_CS_AS_1252)      \
+    X(ICELANDIC_ADS_CS_AS_1252) X(ITALIAN_ADS_CS_AS_1252) X(NORWEGIAN_ADS_CS_AS_1252)                             \
+    X(PORTUGUESE_ADS_CS_AS_1252) X(SPANISH_ADS_CS_AS_1252) X(SPAN_MOD_ADS_CS_AS_1252) X(SWEDISH_ADS_CS_AS_1252)   \
+    X(RUSSIAN_ADS_CS_AS_1251) X(ASCII_ADS_CS_AS_1252) X(TURKISH_ADS_CS_AS_1254) X(POLISH_ADS_CS_AS_1250)          \
+    X(BALTIC_ADS_CS_AS_1257) X(UKRAINIAN_ADS_CS_AS_1251) X(DUDEN_DE_ADS_CS_AS_1252) X(USA_ADS_CS_AS_437)          \
+    X(DANISH_ADS_CS_AS_865) X(DUTCH_ADS_CS_AS_850) X(FINNISH_ADS_CS_AS_865) X(FRENCH_ADS_CS_AS_863)               \
+    X(GERMAN_ADS_CS_AS_850) X(GREEK437_ADS_CS_AS_437) X(GREEK851_ADS_CS_AS_851) X(ICELD850_ADS_CS_AS_850)         \
+    X(ICELD861_ADS_CS_AS_861) X(ITALIAN_ADS_CS_AS_850) X(NORWEGN_ADS_CS_AS_865) X(PORTUGUE_ADS_CS_AS_860)         \
+    X(SPANISH_ADS_CS_AS_852) X(SWEDISH_ADS_CS_AS_865) X(MAZOVIA_ADS_CS_AS_852) X(PC_LATIN_ADS_CS_AS_852)          \
+    X(ISOLATIN_ADS_CS_AS_850) X(RUSSIAN_ADS_CS_AS_866) X(NTXCZ852_ADS_CS_AS_852) X(NTXCZ895_ADS_CS_AS_895)        \
+    X(NTXSL852_ADS_CS_AS_852) X(NTXSL895_ADS_CS_AS_895) X(NTXHU852_ADS_CS_AS_852) X(NTXPL852_ADS_CS_AS_852)       \
+    X(TURKISH_ADS_CS_AS_857) X(BOSNIAN_ADS_CS_AS_775)
+
+#define ADS_CHAR_TYPE_ENUM(name) name,
+enum TAdsCharTypes { ADS_CHAR_TYPES(ADS_CHAR_TYPE_ENUM) };
+#undef ADS_CHAR_TYPE_ENUM
+#define ADS_CHAR_TYPE_NAME(name) #name,
+VARNEL_ENUM_NAMES(TAdsCharTypes, ADS_CHAR_TYPES(ADS_CHAR_TYPE_NAME));
+#undef ADS_CHAR_TYPE_NAME
+constexpr int kAdsCharTypeCount = 118;
+
+// The collation name of a character type (the enumeration name, with
+// parentheses in the four English/Spanish variants).
+QString CharTypeCollationName(TAdsCharTypes charType);
+
+enum TAdsRespectFilters { IGNORE_WHEN_COUNTING, RESPECT_WHEN_COUNTING };
+VARNEL_ENUM_NAMES(TAdsRespectFilters, "IGNORE_WHEN_COUNTING", "RESPECT_WHEN_COUNTING");
+enum TAdsRespectScopes { IGNORE_SCOPES_WHEN_COUNTING, RESPECT_SCOPES_WHEN_COUNTING };
+VARNEL_ENUM_NAMES(TAdsRespectScopes, "IGNORE_SCOPES_WHEN_COUNTING", "RESPECT_SCOPES_WHEN_COUNTING");
+enum TAdsRecordCacheTypes { rcNone, rcStandard, rcAggressive };
+VARNEL_ENUM_NAMES(TAdsRecordCacheTypes, "rcNone", "rcStandard", "rcAggressive");
+enum TAdsAOFTypes { atDynamic, atKeySet, atFixed };
+VARNEL_ENUM_NAMES(TAdsAOFTypes, "atDynamic", "atKeySet", "atFixed");
+enum TAdsRecordLockingModes { lmPessimistic, lmOptimistic };
+VARNEL_ENUM_NAMES(TAdsRecordLockingModes, "lmPessimistic", "lmOptimistic");
+enum TAdsTableCachingOption { tcNone, tcReads, tcWrites };
+VARNEL_ENUM_NAMES(TAdsTableCachingOption, "tcNone", "tcReads", "tcWrites");
+enum TAdsLocateBehavior { lbFastestPossible, lbFindFirst };
+VARNEL_ENUM_NAMES(TAdsLocateBehavior, "lbFastestPossible", "lbFindFirst");
+enum TAdsIndexTypes { ndxNone, ndxIndexName, ndxIndexField, ndxDefault };
+enum TAdsSequencedLevel { slStandard, slExact };
+VARNEL_ENUM_NAMES(TAdsSequencedLevel, "slStandard", "slExact");
+using TAdsIndexPageSizes = uint16_t;
+
+// The options of one dataset. Setters with rules raise EADSDatabaseError
+// (code 5121) for the owning dataset; the others store.
+class TAdsTableOptions : public TPersistent {
+    VARNEL_DECLARE_CLASS(TAdsTableOptions, TPersistent)
+public:
+    TAdsTableOptions() = default;
+
+    void SetTableInstance(TAdsDataSet* dataSet) { mpoAdsTable = dataSet; }
+    TAdsDataSet* OwningDataSet() const { return mpoAdsTable; }
+
+    TAdsLockTypes AdsLockType() const { return meAdsLockType; }
+    void SetAdsLockType(TAdsLockTypes value);
+    TAdsCharTypes AdsCharType() const { return meAdsCharType; }
+    void SetAdsCharType(TAdsCharTypes value);
+    TAdsRespectFilters AdsFilterOptions() const { return meAdsRespectFilters; }
+    void SetAdsFilterOptions(TAdsRespectFilters value) { meAdsRespectFilters = value; }
+    TAdsRespectScopes AdsScopeOptions() const { return meAdsRespectScopes; }
+    void SetAdsScopeOptions(TAdsRespectScopes value) { meAdsRespectScopes = value; }
+    bool AdsRightsCheck() const { return mbAdsRightsCheck; }
+    void SetAdsRightsCheck(bool value);
+    bool AdsOptimizedFilters() const { return mbAdsOptimizedFilters; }
+    void SetAdsOptimizedFilters(bool value);
+    bool AdsFreshRecordCount() const { return mbRefreshCount; }
+    void SetAdsFreshRecordCount(bool value) { mbRefreshCount = value; }
+    bool AdsAOFResolveImmediate() const { return mbAOFResolveImmediate; }
+    void SetAdsAOFResolveImmediate(bool value) { mbAOFResolveImmediate = value; }
+    TAdsIndexPageSizes AdsIndexPageSize() const { return mulIndexPageSize; }
+    void SetAdsIndexPageSize(TAdsIndexPageSizes value);
+    TAdsRecordCacheTypes AdsRecordCache() const { return meAdsRecordCache; }
+    void SetAdsRecordCache(TAdsRecordCacheTypes value);
+    TAdsAOFTypes AdsAOFType() const { return meAdsAOFType; }
+    void SetAdsAOFType(TAdsAOFTypes value) { meAdsAOFType = value; }
+    bool AdsAutoKeyFieldCount() const { return mbAutoKeyFieldCount; }
+    void SetAdsAutoKeyFieldCount(bool value) { mbAutoKeyFieldCount = value; }
+    bool AdsCalcFieldsBeforeFilter() const { return mbCalcFieldsBeforeFilter; }
+    void SetAdsCalcFieldsBeforeFilter(bool value) { mbCalcFieldsBeforeFilter = value; }
+    TAdsRecordLockingModes AdsRecordLockingMode() const { return meRecordLockingMode; }
+    void SetAdsRecordLockingMode(TAdsRecordLockingModes value) { meRecordLockingMode = value; }
+    bool AdsPreserveSpaces() const { return mbPreserveSpaces; }
+    void SetAdsPreserveSpaces(bool value) { mbPreserveSpaces = value; }
+    bool AdsNumericsAsFloats() const { return mbNumericsAsFloats; }
+    void SetAdsNumericsAsFloats(bool value) { mbNumericsAsFloats = value; }
+    const QString& AdsCollation() const { return mstrCollation; }
+    void SetAdsCollation(const QString& value) { mstrCollation = value; }
+    TAdsTableCachingOption AdsCachingOption() const { return meAdsCachingOption; }
+    void SetAdsCachingOption(TAdsTableCachingOption value);
+    TAdsLocateBehavior AdsLocateBehavior() const { return meAdsLocateBehavior; }
+    void SetAdsLocateBehavior(TAdsLocateBehavior value) { meAdsLocateBehavior = value; }
+
+    // The character type a live query cursor reports, taken without the
+    // setter's rules (the dataset is opening).
+    void AdoptEngineCharType(TAdsCharTypes value) { meAdsCharType = value; }
+
+    // The engine option value for optimized filters.
+    uint32_t AOFOptions() const;
+    // The record count AdsCacheRecords gets for a cache type; -1 for none.
+    static int CacheRecordCount(TAdsRecordCacheTypes value);
+
+    void Assign(const TPersistent* source) override;
+
+private:
+    void CheckInactive() const;
+    [[noreturn]] void Refuse(const QString& message) const;
+
+    TAdsLockTypes meAdsLockType = Proprietary;
+    TAdsCharTypes meAdsCharType = ANSI;
+    TAdsRespectFilters meAdsRespectFilters = IGNORE_WHEN_COUNTING;
+    TAdsRespectScopes meAdsRespectScopes = IGNORE_SCOPES_WHEN_COUNTING;
+    bool mbAdsRightsCheck = true;
+    TAdsDataSet* mpoAdsTable = nullptr;
+    bool mbAdsOptimizedFilters = true;
+    bool mbRefreshCount = false;
+    bool mbAOFResolveImmediate = false;
+    TAdsIndexPageSizes mulIndexPageSize = 0;
+    TAdsRecordCacheTypes meAdsRecordCache = rcStandard;
+    TAdsAOFTypes meAdsAOFType = atDynamic;
+    bool mbAutoKeyFieldCount = false;
+    bool mbCalcFieldsBeforeFilter = false;
+    TAdsRecordLockingModes meRecordLockingMode = lmPessimistic;
+    bool mbPreserveSpaces = false;
+    bool mbNumericsAsFloats = false;
+    QString mstrCollation;
+    TAdsTableCachingOption meAdsCachingOption = tcNone;
+    TAdsLocateBehavior meAdsLocateBehavior = lbFastestPossible;
+};
+
+// ---------------------------------------------------------------------------
+// Engine field definitions.
+
+class TACEFieldDef : public TCollectionItem {
+    VARNEL_DECLARE_CLASS(TACEFieldDef, TCollectionItem)
+public:
+    explicit TACEFieldDef(TCollection* collection) : TCollectionItem(collection) {}
+
+    QString FName;
+    uint16_t FNumber = 0;
+    uint32_t FOffset = 0;
+    uint32_t FLength = 0;
+    uint16_t FType = 0;
+    uint16_t FDecimals = 0;
+    bool FModified = false;
+    uint8_t FPermissions = 0;
+    bool FNullable = false;
+
+    const QString& FieldName() const { return FName; }
+    uint16_t FieldNumber() const { return FNumber; }
+    uint32_t Offset() const { return FOffset; }
+    uint32_t Length() const { return FLength; }
+    uint16_t FieldType() const { return FType; }
+    uint16_t Decimals() const { return FDecimals; }
+    bool Modified() const { return FModified; }
+    void SetModified(bool value) { FModified = value; }
+    uint8_t Permissions() const { return FPermissions; }
+    bool Nullable() const { return FNullable; }
+};
+
+class TACEFieldDefs : public TCollection {
+    VARNEL_DECLARE_CLASS(TACEFieldDefs, TCollection)
+public:
+    explicit TACEFieldDefs(TPersistent* owner = nullptr);
+    TACEFieldDef* Add() override { return static_cast<TACEFieldDef*>(TCollection::Add()); }
+    TACEFieldDef* Items(int index) const { return static_cast<TACEFieldDef*>(TCollection::Items(index)); }
+    TACEFieldDef* operator[](int index) const { return Items(index); }
+    // 0-based position of the first item of that name (case ignored), -1.
+    int IndexOf(const QString& name) const;
+    TPersistent* FOwner = nullptr;
+};
+
+// The framework type and size an engine column maps to; false for an
+// engine type the layer does not know.
+struct TEngineFieldMapping {
+    TFieldType type = ftUnknown;
+    int size = 0;
+    int precision = 0;  // 0: not set
+};
+bool MapEngineFieldType(uint16_t engineType, uint32_t length, uint16_t decimals, bool adtNumericsAsBcd,
+                        TEngineFieldMapping& mapping);
+
+// ---------------------------------------------------------------------------
+// Field classes.
+
+class TAdsStringField : public TStringField {
+    VARNEL_DECLARE_CLASS(TAdsStringField, TStringField)
+public:
+    explicit TAdsStringField(TComponent* owner) : TStringField(owner) {}
+    bool CaseInsensitive() const { return FCaseInsensitive; }
+    void SetCaseInsensitiveFromColumn(bool value) { FCaseInsensitive = value; }
+
+private:
+    bool FCaseInsensitive = false;
+};
+
+class TAdsBCDField : public TBCDField {
+    VARNEL_DECLARE_CLASS(TAdsBCDField, TBCDField)
+public:
+    explicit TAdsBCDField(TComponent* owner);
+};
+
+// ---------------------------------------------------------------------------
+// The dataset.
+
+class TAdsDataSet : public TDataSet, public TAdsErrorDataSet, public TAdsConnectionDataSet {
+    VARNEL_DECLARE_CLASS(TAdsDataSet, TDataSet)
+public:
+    explicit TAdsDataSet(TComponent* owner);
+    ~TAdsDataSet() override;
+
+    // --- cursor and handles
+    TACEFieldDefs* ACEFieldDefs() const { return FACEFieldDefs.get(); }
+    uint32_t Handle() const { return uint32_t(mlHandle); }
+    int64_t HandleValue() const { return mlHandle; }
+    int64_t ActiveHandle() const { return mlActiveHandle; }
+    uint32_t GetAceTableHandle() const { return uint32_t(mlHandle); }
+    uint32_t GetAceOrderHandle() const { return uint32_t(mlActiveHandle); }
+    int64_t GetAceIndexHandle() const { return mlActiveHandle == mlHandle ? -1 : mlActiveHandle; }
+    uint32_t GetAceConnectionHandle();
+    // Hands a cursor opened elsewhere to the next opening.
+    void SetCursorHandleForOpen(uint32_t cursor) { mlActiveHandle = cursor; }
+    int RecordSize() const override { return musRecordSize; }
+    uint16_t RecBufSize() const { return musRecBufSize; }
+    uint16_t BlobCacheOfs() const { return musBlobCacheOfs; }
+    uint16_t RecInfoOfs() const { return musRecInfoOfs; }
+    uint16_t BookmarkOfs() const { return musBookmarkOfs; }
+    uint32_t TableOpenOptions() const { return mulTableOptions; }
+    bool CanModify() const override { return mbCanModify && !mbReadOnly; }
+    bool IsExclusive() const { return mbExclusive; }
+    bool IsReadOnly() const { return mbReadOnly; }
+    uint16_t AceTableType() const { return musAceTableType; }
+    uint16_t OpenCharType() const { return musOpenCharType; }
+    // The key buffers of the open cursor (empty while closed).
+    const std::array<QByteArray, 6>& KeyBuffers() const { return mapKeyBuffers; }
+
+    TAdsTableOptions* AdsTableOptions() const { return mpoAdsTableOptions.get(); }
+    void SetAdsTableOptions(const TAdsTableOptions* value) { mpoAdsTableOptions->Assign(value); }
+
+    // "11.10.0.14 (ACE major.minor[letter])".
+    QString Version();
+    void SetVersion(const QString&) {}
+
+    // --- stored-only and later-used properties
+    const QString& InfoStructure() const { return mstrStruct; }
+    void SetInfoStructure(const QString& value) { mstrStruct = value; }
+    bool StoreActive() const { return FbStoreActive; }
+    void SetStoreActive(bool value) { FbStoreActive = value; }
+    const QString& IndexName() const { return mstrIndexName; }
+    void SetIndexName(const QString& value);
+    const QString& IndexFieldNames() const { return mstrIndexFieldNames; }
+    void SetIndexFieldNames(const QString& value);
+    bool Sequenced() const { return mbIsSequenced; }
+    void SetSequenced(bool value) { mbIsSequenced = value; }
+    TAdsSequencedLevel SequencedLevel() const { return meSeqLevel; }
+    void SetSequencedLevel(TAdsSequencedLevel value) { meSeqLevel = value; }
+    bool Scoped() const { return mbScoped; }
+    void SetScoped(bool value);
+    const QString& ScopeBegin() const { return mstrScopeStart; }
+    void SetScopeBegin(const QString& value) { mstrScopeStart = value; }
+    const QString& ScopeEnd() const { return mstrScopeEnd; }
+    void SetScopeEnd(const QString& value) { mstrScopeEnd = value; }
+    const QString& TableName() const { return mstrTableName; }
+
+    // --- database resolution and implicit connections
+    TAdsConnection* AdsConnection() const { return mpoAdsConnection; }
+    virtual void SetAdsConnection(TAdsConnection* value);
+    QString DatabaseName() const override { return mstrDatabaseName; }
+    void SetDatabaseName(const QString& value) override;
+    QString GetDatabasePath();
+    QString GetNativeDatabasePath() { return GetDatabasePath(); }
+    uint32_t ConnectAndGetHandle();
+    TAdsTableTypes TableType() const { return meTableType; }
+    void SetTableType(TAdsTableTypes eValue) override;
+    uint16_t OpenTableType() const { return musOpenTableType; }
+    const QString& AliasPath() const { return mstrAliasPath; }
+    // The first non-empty of: the table option, the connection's collation,
+    // the name of the table option's character type.
+    QString GetEffectiveCollation() const;
+
+    // --- what the connection and the errors need
+    void InvalidateAceHandles() override {}
+    void UpdateDefaultIndex() override {}
+    TAdsConnection* AttachedConnection() const override { return mpoAdsConnection; }
+    void DetachConnection() override { mpoAdsConnection = nullptr; }
+    QString ErrorInstanceName() const override { return Name(); }
+    QString ErrorInstanceOwner() const override { return Owner() ? Owner()->Name() : QString(); }
+    QString ErrorDatabaseName() const override { return mstrDatabaseName; }
+    QString ErrorDatabasePath() override { return GetDatabasePath(); }
+    QString ErrorTableName() const override { return mstrTableName; }
+
+    // --- framework hooks
+    TFieldClass FieldClassFor(TFieldType type) const override;
+    void DataEvent(TDataEvent event, qintptr info) override;
+
+    // Raises the layer's own message (code 5121) for this dataset.
+    [[noreturn]] void RaiseDataSetError(const QString& message);
+
+    // Operations of later steps (filters, scopes); here they refuse clearly.
+    virtual void ActivateFilter();
+    virtual void DeactivateFilter();
+    virtual void ActivateScope();
+    virtual void DeactivateScope();
+
+    // Internal operations shared with the later parts of the layer.
+    void ReadEngineRecord(TRecordBuffer buffer, uint32_t length);
+    void ComputeBufferLayout();
+    void AddFieldDefFromEngine(uint32_t cursor, uint16_t column);
+
+protected:
+    // --- the cursor contract
+    void OpenEngineCursor() override;
+    void CloseEngineCursor() override;
+    bool CursorIsOpen() const override { return mlHandle != -1; }
+    virtual uint32_t CreateEngineCursor() = 0;
+    void LoadFieldDefs() override;
+    void RefreshFieldDefs() override;
+
+    TRecordBuffer NewRecordBuffer() override;
+    void DisposeRecordBuffer(TRecordBuffer& buffer) override;
+    void ReadBufferBookmark(TRecordBuffer buffer, quint8* data) const override;
+    void WriteBufferBookmark(TRecordBuffer buffer, const quint8* data) override;
+    TBookmarkFlag ReadBufferBookmarkFlag(TRecordBuffer buffer) const override;
+    void WriteBufferBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
+    void ResetRecordBuffer(TRecordBuffer buffer) override;
+    void InitNewRecord(TRecordBuffer buffer) override;
+    void ClearCalculatedArea(TRecordBuffer buffer) override;
+    TRecordBuffer ActiveRecordBuffer() const override;
+
+    // Plain navigation over the cursor's natural order.
+    TGetResult FetchRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) override;
+    void CursorToFirst() override;
+    void CursorToLast() override;
+    void CursorToBookmark(const TBookmark& bookmark) override;
+    void RefreshCursor() override;
+
+    // Editing belongs to a later step of the layer; until then it refuses.
+    void StoreRecord() override;
+    void InternalAddRecord(TRecordBuffer buffer, bool append) override;
+    void DeleteCurrentRecord() override;
+
+    void Check(uint32_t code) { CheckAdsResult(this, code); }
+    uint32_t OrderHandle() const;
+    void RefreshFieldDefsFrom(uint32_t cursor);
+    void AllocateKeyBuffers();
+    void FreeKeyBuffers();
+    void ApplyFieldClassRules();
+    void ReadIndexPageSize();
+    void ClearMemoMarkers(TRecordBuffer buffer);
+    void RereadOemColumns(TRecordBuffer buffer);
+    void SyncTableTypeWithConnection();
+    bool ConnectionIsTheSource() const;
+    bool IsOpenOrOpening() const { return Active() || State() == dsOpening; }
+    void AttachToConnection(TAdsConnection* value);
+
+    std::unique_ptr<TACEFieldDefs> FACEFieldDefs;
+    QByteArray FOldRecordBuffer;
+    int64_t mlActiveHandle = -1;
+    TAdsIndexTypes meActiveIndexType = ndxNone;
+    uint16_t musBlobCacheOfs = 0;
+    uint16_t musBookmarkOfs = 0;
+    bool mbCanModify = false;
+    QString mstrDatabaseName;
+    QString mstrExprStruct;
+    TRecordBuffer mpFilterBuffer = nullptr;
+    int64_t mlHandle = -1;
+    QString mstrIndexFieldNames;
+    std::unique_ptr<TIndexDefs> mpoIndexDefs;
+    QString mstrIndexName;
+    QString mstrDefaultIndex;
+    std::array<QByteArray, 6> mapKeyBuffers;
+    int mpstKeyBuffer = -1;
+    QString mstrMasterField;
+    uint16_t musRecBufSize = 0;
+    uint16_t musRecInfoOfs = 0;
+    uint16_t musRecordSize = 0;
+    uint32_t mulTableOptions = 0;
+    bool mbScoped = false;
+    QString mstrAliasPath;
+    QString mstrScopeEnd, mstrScopeStart;
+    QString mstrStruct;
+    QString strBinaryFieldName;
+    int32_t mlBinaryFldLen = 0;
+    bool mbIsSequenced = false;
+    bool mbAppendEOF = false, mbAppendBOF = false;
+    bool mbDisplayedPathNoExistsWarning = false;
+    uint32_t mulSavedCRC = 0;
+    uint16_t musOpenCharType = 0;
+    std::unique_ptr<TAdsTableOptions> mpoAdsTableOptions;
+    bool mbExclusive = false;
+    bool mbReadOnly = false;
+    QString mstrTableName;
+    TAdsTableTypes meTableType = ttAdsADT;
+    uint16_t musOpenTableType = 3;
+    QStringList mpoIndexFiles;
+    bool FbStoreActive = true;
+    TAdsSequencedLevel meSeqLevel = slStandard;
+    uint16_t musAceTableType = 0;
+    TAdsConnection* mpoAdsConnection = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Every live dataset of the process.
+
+class DataSetRegistry {
+public:
+    static void Add(TAdsDataSet* dataSet);
+    static void Remove(TAdsDataSet* dataSet);
+    static int Count();
+    // Calls `visit` for every dataset in creation order, under the lock.
+    static void Walk(const std::function<void(TAdsDataSet&)>& visit);
+};
+
+// ---------------------------------------------------------------------------
+// Implicit connections, one per database path.
+
+struct TDynamicConn {
+    uint32_t FhAceConn = 0;
+    QString FstrDatabasename;
+};
+
+class TDynamicConnList {
+public:
+    TDynamicConnList() = default;
+    // Destroy() with its errors dropped (a destructor cannot raise).
+    ~TDynamicConnList();
+    TDynamicConnList(const TDynamicConnList&) = delete;
+    TDynamicConnList& operator=(const TDynamicConnList&) = delete;
+
+    // Opens an engine connection on the path and registers it; the engine's
+    // refusal is raised and nothing is registered.
+    uint32_t Add(const QString& strDatabasename);
+    // The handle of the first entry whose path equals this one (ASCII case
+    // ignored), or 0.
+    uint32_t FindSameDatabasename(const QString& strDatabasename);
+    // Closes every connection in list order (stopping at the first refusal,
+    // which is raised) and empties the list.
+    void Destroy();
+    int Count();
+
+private:
+    std::vector<std::unique_ptr<TDynamicConn>> FItems;
+    std::mutex FSync;
+};
+
+// The one list of the process; its connections are closed at program end.
+TDynamicConnList& GlobalDynamicConnList();
+
+// The version of the layer.
+inline const char* const kAdsLayerVersion = "11.10.0.14";

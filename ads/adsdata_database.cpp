@@ -1,0 +1,287 @@
+// Where a dataset's data lives: the connection component or alias its
+// DatabaseName names, its database path, the table type that goes with the
+// alias or the connection, and the implicit connections shared by path.
+#include "ads/adsdata.h"
+
+#include "ads/ace.h"
+#include "platform/codepages.h"
+
+#include <thread>
+
+namespace {
+
+const char* const kMustNotBeActive = "Table must not be Active.";
+const char* const kTableTypeOfAlias =
+    "The table type must remain identical to the table type associated with the alias.";
+
+bool IsPath(const QString& name)
+{
+    return name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'));
+}
+
+QString AsciiUpper(const QString& text)
+{
+    QString upper = text;
+    for (QChar& c : upper)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return upper;
+}
+
+bool SameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// V names the connection either by its name or as Owner.Name.
+bool NamesConnection(const QString& value, const TAdsConnection& connection)
+{
+    if (SameName(value, connection.Name()))
+        return true;
+    return connection.Owner() && SameName(value, connection.Owner()->Name() + QLatin1Char('.') + connection.Name());
+}
+
+// The four passes over the connection registry, the first match winning.
+TAdsConnection* FindConnectionNamed(const QString& value, const TComponent* owner)
+{
+    const std::thread::id self = std::this_thread::get_id();
+    auto sameName = [&](TAdsConnection& c) { return SameName(value, c.Name()); };
+    auto sameOwner = [&](TAdsConnection& c) { return c.Owner() == owner; };
+    auto sameThread = [&](TAdsConnection& c) { return c.ConnectionThreadID() == self; };
+    const std::function<bool(TAdsConnection&)> passes[] = {
+        [&](TAdsConnection& c) { return sameName(c) && sameOwner(c) && sameThread(c); },
+        [&](TAdsConnection& c) { return sameName(c) && sameThread(c); },
+        [&](TAdsConnection& c) { return sameName(c) && sameOwner(c); },
+        [&](TAdsConnection& c) { return NamesConnection(value, c); },
+    };
+    for (const auto& matches : passes) {
+        TAdsConnection* found = nullptr;
+        ConnectionRegistry::Walk([&](TAdsConnection& c) {
+            if (!matches(c))
+                return true;
+            found = &c;
+            return false;
+        });
+        if (found)
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TAdsDataSet::AttachToConnection(TAdsConnection* value)
+{
+    if (value == mpoAdsConnection)
+        return;
+    if (mpoAdsConnection)
+        mpoAdsConnection->RemoveTableFromConnectList(this);
+    if (value)
+        value->AddTableToConnectList(this);
+    mpoAdsConnection = value;
+}
+
+void TAdsDataSet::SetAdsConnection(TAdsConnection* value)
+{
+    if (Active())
+        RaiseDataSetError(QString::fromLatin1(kMustNotBeActive));
+    mbDisplayedPathNoExistsWarning = false;
+    AttachToConnection(value);
+    GetDatabasePath();
+}
+
+void TAdsDataSet::SetDatabaseName(const QString& value)
+{
+    SetAdsConnection(nullptr);
+    if (Active())
+        RaiseDataSetError(QString::fromLatin1(dbtexts::DataSetOpen));
+    mbDisplayedPathNoExistsWarning = false;
+    if (value.isEmpty()) {
+        mstrDatabaseName.clear();
+        mstrAliasPath.clear();
+        GetDatabasePath();
+        return;
+    }
+    if (TAdsConnection* connection = FindConnectionNamed(value, Owner())) {
+        mstrDatabaseName = value;
+        mstrAliasPath.clear();
+        SetAdsConnection(connection);
+        return;
+    }
+    QString aliasPath;
+    TAdsTableTypes aliasType = ttAdsADT;
+    mstrDatabaseName = value;
+    if (IsPath(value) || !ResolveAlias(value, aliasPath, aliasType)) {
+        mstrAliasPath.clear();
+        return;
+    }
+    mstrAliasPath = aliasPath;
+    SetTableType(aliasType);
+}
+
+bool TAdsDataSet::ConnectionIsTheSource() const
+{
+    if (mstrDatabaseName.isEmpty())
+        return true;
+    return mpoAdsConnection && NamesConnection(mstrDatabaseName, *mpoAdsConnection);
+}
+
+void TAdsDataSet::SyncTableTypeWithConnection()
+{
+    const std::optional<TAdsTableTypes> type = DataSetTableTypeFor(mpoAdsConnection->GetAdsTableType());
+    if (type && *type != meTableType)
+        SetTableType(*type);
+}
+
+QString TAdsDataSet::GetDatabasePath()
+{
+    QString path;
+    if (!mstrAliasPath.isEmpty()) {
+        path = mstrAliasPath;
+    } else if (ConnectionIsTheSource()) {
+        if (mpoAdsConnection) {
+            path = mpoAdsConnection->GetConnectionPath();
+            SyncTableTypeWithConnection();
+        }
+    } else {
+        QString aliasPath;
+        TAdsTableTypes aliasType = ttAdsADT;
+        if (IsPath(mstrDatabaseName) || !ResolveAlias(mstrDatabaseName, aliasPath, aliasType)) {
+            path = mstrDatabaseName;
+        } else {
+            path = aliasPath;
+            mstrAliasPath = aliasPath;
+            if (aliasType != meTableType)
+                SetTableType(aliasType);
+        }
+    }
+    if (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
+        path.chop(1);
+    return path;
+}
+
+uint32_t TAdsDataSet::ConnectAndGetHandle()
+{
+    if (mpoAdsConnection) {
+        if (!mpoAdsConnection->IsConnected())
+            mpoAdsConnection->SetIsConnected(true);
+        return mpoAdsConnection->ConnectionHandle();
+    }
+    QString path = GetDatabasePath();
+    if (path.size() == 2 && path[1] == QLatin1Char(':'))
+        path += QLatin1Char('\\');
+    TDynamicConnList& list = GlobalDynamicConnList();
+    if (const uint32_t handle = list.FindSameDatabasename(path))
+        return handle;
+    return list.Add(path);
+}
+
+void TAdsDataSet::SetTableType(TAdsTableTypes eValue)
+{
+    if (Active())
+        RaiseDataSetError(QString::fromLatin1(dbtexts::DataSetOpen));
+    if (!mstrDatabaseName.isEmpty() && !IsPath(mstrDatabaseName)) {
+        QString aliasPath;
+        TAdsTableTypes aliasType = ttAdsADT;
+        if (ResolveAlias(mstrDatabaseName, aliasPath, aliasType) && aliasType != eValue)
+            RaiseDataSetError(QString::fromLatin1(kTableTypeOfAlias));
+    }
+    if (mstrDatabaseName.isEmpty() && mpoAdsConnection) {
+        const std::optional<TAdsTableTypes> required = DataSetTableTypeFor(mpoAdsConnection->GetAdsTableType());
+        if (required && *required != eValue)
+            RaiseDataSetError(QString::fromLatin1(kTableTypeOfAlias));
+    }
+    meTableType = eValue;
+    switch (eValue) {
+    case ttAdsCDX: musOpenTableType = ADS_CDX; break;
+    case ttAdsNTX: musOpenTableType = ADS_NTX; break;
+    case ttAdsVFP: musOpenTableType = ADS_VFP; break;
+    default: musOpenTableType = ADS_ADT; break;
+    }
+}
+
+QString TAdsDataSet::GetEffectiveCollation() const
+{
+    if (!mpoAdsTableOptions->AdsCollation().isEmpty())
+        return mpoAdsTableOptions->AdsCollation();
+    if (mpoAdsConnection && !mpoAdsConnection->AdsCollation().isEmpty())
+        return mpoAdsConnection->AdsCollation();
+    return CharTypeCollationName(mpoAdsTableOptions->AdsCharType());
+}
+
+// ---------------------------------------------------------------------------
+// TDynamicConnList.
+
+TDynamicConnList::~TDynamicConnList()
+{
+    try {
+        Destroy();
+    } catch (...) {
+        // Program end: nobody is left to tell.
+    }
+}
+
+uint32_t TDynamicConnList::FindSameDatabasename(const QString& strDatabasename)
+{
+    std::lock_guard<std::mutex> guard(FSync);
+    try {
+        const QString wanted = AsciiUpper(strDatabasename);
+        for (const auto& item : FItems)
+            if (AsciiUpper(item->FstrDatabasename) == wanted)
+                return item->FhAceConn;
+    } catch (const Exception&) {
+    }
+    return 0;
+}
+
+uint32_t TDynamicConnList::Add(const QString& strDatabasename)
+{
+    std::lock_guard<std::mutex> guard(FSync);
+    const QByteArray name = StringToAnsi(strDatabasename);
+    ADSHANDLE handle = 0;
+    const uint32_t code = ace::AdsConnect(name.constData(), &handle);
+    if (code != 0)
+        CheckAdsResult(nullptr, code);
+    try {
+        auto entry = std::make_unique<TDynamicConn>();
+        entry->FhAceConn = handle;
+        entry->FstrDatabasename = strDatabasename;
+        FItems.push_back(std::move(entry));
+    } catch (const std::exception&) {
+        ace::AdsDisconnect(handle);
+        return 0;
+    }
+    return handle;
+}
+
+void TDynamicConnList::Destroy()
+{
+    while (!FItems.empty()) {
+        CheckAdsResult(nullptr, ace::AdsDisconnect(FItems.front()->FhAceConn));
+        FItems.erase(FItems.begin());
+    }
+}
+
+int TDynamicConnList::Count()
+{
+    std::lock_guard<std::mutex> guard(FSync);
+    return int(FItems.size());
+}
+
+// Created on first use and closed by an exit handler registered then, after
+// the engine has been loaded, so that the engine is still there when its
+// connections are closed at program end.
+TDynamicConnList& GlobalDynamicConnList()
+{
+    static TDynamicConnList* list = [] {
+        auto* made = new TDynamicConnList;
+        std::atexit([] {
+            try {
+                GlobalDynamicConnList().Destroy();
+            } catch (...) {
+            }
+        });
+        return made;
+    }();
+    return *list;
+}

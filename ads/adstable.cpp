@@ -1,0 +1,195 @@
+// The query component: construction and destruction, the SQL text and the
+// parameter list that follows it, table type and database name, the master
+// link, and the properties kept only for window definitions.
+#include "ads/adstable.h"
+
+#include "ads/ace.h"
+#include "platform/codepages.h"
+
+TAdsQuery::TAdsQuery(TComponent* owner)
+    : TAdsExtendedDataSet(owner), mSQL(std::make_unique<TStringList>()), moParams(std::make_unique<TParams>(this)),
+      moDataLink(std::make_unique<TAdsQueryDataLink>(this))
+{
+    mSQL->OnChange = [this](TObject*) { SQLChanged(); };
+}
+
+// Closes while the query's own operations still exist, then releases the
+// statement when its connection is still there to take it.
+TAdsQuery::~TAdsQuery()
+{
+    const bool componentConnected = mpoAdsConnection && mpoAdsConnection->IsConnected();
+    DataSetRegistry::Remove(this);
+    CloseForDestruction();
+    mSQL->OnChange = nullptr;
+    moDataLink->SetDataSource(nullptr);
+    if (mhStmt != -1 && ((mhConnection != 0 && mhConnection != -1) || componentConnected)) {
+        const uint32_t code = ace::AdsCloseSQLStatement(uint32_t(mhStmt));
+        if (code != 0 && code != 5106) {
+            // A destructor cannot raise; the engine frees the statement with
+            // its connection.
+        }
+    }
+    mhStmt = -1;
+}
+
+void TAdsQuery::SetSQL(const TStrings* value)
+{
+    const QString newText = value ? value->Text() : QString();
+    if (newText == mSQL->Text())
+        return;
+    Close();
+    UnPrepare();
+    mSQL->BeginUpdate();
+    try {
+        mSQL->Assign(value);
+    } catch (...) {
+        mSQL->EndUpdate();
+        throw;
+    }
+    mSQL->EndUpdate();
+}
+
+void TAdsQuery::SQLChanged()
+{
+    QByteArray text = StringToAnsi(mSQL->Text());
+    text.append('\0');
+    Check(ace::AdsGetSQLStmtParams(text.data()));
+    const QString scanned = AnsiToString(QByteArray(text.constData()));
+    if (IsLoading())
+        return;
+    Close();
+    UnPrepare();
+    mpucSQLBinary.clear();
+    if (mbParamCheck || IsDesigning()) {
+        TParams fresh(this);
+        fresh.ParseSQL(scanned, true);
+        fresh.AssignValues(*moParams);
+        moParams->Clear();
+        moParams->Assign(&fresh);
+    }
+    DataEvent(dePropertyChange, 0);
+}
+
+void TAdsQuery::SetParams(const TParams* value)
+{
+    if (value)
+        moParams->AssignValues(*value);
+}
+
+void TAdsQuery::InternalSetTableType(TAdsTableTypes eValue, bool bIgnoreNTXError)
+{
+    if (!bIgnoreNTXError && eValue == ttAdsNTX && (!mpoAdsConnection || !mpoAdsConnection->IsDictionaryConn()))
+        RaiseDataSetError(QStringLiteral("The TAdsQuery component does not support the NTX table type"));
+    TAdsExtendedDataSet::SetTableType(eValue);
+}
+
+void TAdsQuery::SetDatabaseName(const QString& value)
+{
+    const bool differs = value != mstrDatabaseName;
+    TAdsExtendedDataSet::SetDatabaseName(value);
+    if (differs && mhConnection != -1) {
+        if (mhStmt != -1)
+            Check(ace::AdsCloseSQLStatement(uint32_t(mhStmt)));
+        mhConnection = -1;
+        mhStmt = -1;
+    }
+}
+
+void TAdsQuery::InvalidateAceHandles()
+{
+    UnPrepare();
+    mhStmt = -1;
+    mhConnection = -1;
+}
+
+void TAdsQuery::Constraints()
+{
+    RaiseDataSetError(QStringLiteral("The property \"Constraints\" is not supported."));
+}
+
+void TAdsQuery::UpdateObject()
+{
+    RaiseDataSetError(QStringLiteral("The property \"UpdateObject\" is not supported."));
+}
+
+// ---------------------------------------------------------------------------
+// Master link.
+
+void TAdsQuery::SetDataSource(TDataSource* value)
+{
+    if (value && IsLinkedTo(value))
+        RaiseDataSetError(QStringLiteral("Circular Data Link"));
+    moDataLink->SetDataSource(value);
+}
+
+void TAdsQuery::RefreshFromMaster()
+{
+    DisableControls();
+    try {
+        TDataSet* master = moDataLink->DataSet();
+        if (master && master->Active() && master->State() != dsSetKey) {
+            Close();
+            Open();
+        }
+    } catch (...) {
+        EnableControls();
+        throw;
+    }
+    EnableControls();
+}
+
+void TAdsQuery::BindMasterParams()
+{
+    TDataSet* master = moDataLink->DataSet();
+    if (!DataSource() || !master)
+        return;
+    master->UpdateFieldDefs();
+    for (int i = 0; i < moParams->Count(); ++i) {
+        TParam* param = moParams->Items(i);
+        if (param->Bound())
+            continue;
+        TField* field = master->FieldByName(param->Name());
+        param->AssignFieldValue(field->DataType(), field->AsVariant());
+        param->SetBound(false);
+    }
+}
+
+void TAdsQuery::GetDetailLinkFields(QList<TField*>& masterFields, QList<TField*>& detailFields)
+{
+    masterFields.clear();
+    detailFields.clear();
+    TDataSet* master = moDataLink->DataSet();
+    if (!master)
+        return;
+    for (int i = 0; i < moParams->Count(); ++i) {
+        const QString name = moParams->Items(i)->Name();
+        if (TField* field = master->FindField(name)) {
+            masterFields.append(field);
+            if (TField* own = FindField(name))
+                detailFields.append(own);
+        }
+    }
+}
+
+TDataSet* TAdsQueryDataLink::DetailDataSet() const
+{
+    return FQuery;
+}
+
+void TAdsQueryDataLink::ActiveChanged()
+{
+    if (FQuery && FQuery->Active())
+        FQuery->RefreshFromMaster();
+}
+
+void TAdsQueryDataLink::RecordChanged(TField* field)
+{
+    if (!field && FQuery && FQuery->Active())
+        FQuery->RefreshFromMaster();
+}
+
+void TAdsQueryDataLink::CheckBrowseMode()
+{
+    if (FQuery && FQuery->Active())
+        FQuery->CheckBrowseMode();
+}
