@@ -168,3 +168,29 @@ TEST(DataSetDatabase, ConnectionComponentsAreOpenedOnFirstUse)
     query.Open();
     EXPECT_TRUE(query.Active());
 }
+
+TEST(DataSetDatabase, RenamingAConnectionRenamesTheDatabaseNamesThatNameIt)
+{
+    auto form = Form("FormA");
+    TAdsConnection* connection = NamedConnection(form.get(), "Conn1");
+    auto* query = new TAdsQuery(form.get());
+    query->SetDatabaseName("Conn1");
+    ASSERT_EQ(query->AdsConnection(), connection);
+    connection->SetName("Conn2");
+    EXPECT_EQ(query->DatabaseName(), "Conn2");
+    EXPECT_EQ(query->AdsConnection(), connection);
+}
+
+TEST(DataSetDatabase, ADestroyedQueryReleasesItsStatement)
+{
+    testsupport::TempFolder folder;
+    RunSql(folder.path(), "CREATE TABLE t (A Integer)");
+    auto query = QueryOn(folder.path(), "SELECT * FROM t");
+    query->ExecSQL();
+    const QString statement = QString::number(query->StatementHandleValue());
+    ace::StartCallTrace();
+    query.reset();
+    const auto closed = CallsOf(ace::StopCallTrace(), "AdsCloseSQLStatement");
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0].arguments.value(0), statement);
+}
