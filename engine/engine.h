@@ -616,6 +616,17 @@ VARNEL_ENGINE_API UNSIGNED32 AdsDDDropLink(ADSHANDLE hDictionary, const char* pu
  * AdsDDSetDatabaseProperty: ADS_DD_COMMENT (text, usPropertyLen bytes) and
  * ADS_DD_LOGINS_REQUIRED (16-bit). New dictionaries do not require logins.
  *
+ * Logging in (AdsConnect101 with Data Source=<file.add>): User ID and
+ * Password log in as that user (names ignore case, passwords do not);
+ * DDPassword is the administrator's password: alone it logs in as AdsSys,
+ * with a User ID it must be right as well. With neither, the connection gets
+ * in without a user (no administrator rights) unless the dictionary requires
+ * logins. A wrong name or password is AE_DD_LOGIN_FAILED. On a dictionary
+ * connection a bare table name opens the dictionary's table of that name
+ * (with its own type, character type and index files) and "link.table" a
+ * table of a linked dictionary; other names are files in the .add's folder.
+ * AdsFindFirstTable with an empty mask lists the dictionary's tables.
+ *
  * Rules of the dictionary family above: AdsDDRenameObject renames a table's
  * entry only (its files keep their names, so nothing on disk can be left
  * half-renamed). AdsDDGetUserProperty 1102 answers the groups as "g1;g2;"

@@ -5,6 +5,8 @@
 #include "engine/dictionary/sqlite_db.h"
 #include "engine/engine.h"
 
+#include <strings.h>
+
 namespace engine::dd {
 
 namespace {
@@ -21,6 +23,15 @@ std::string Absolute(const std::string& path, const std::string& folder)
     return folder == "/" ? "/" + slashed : folder + "/" + slashed;
 }
 
+void RefuseTaken(sqlite3* db, const char* query, const char* what, const std::string& name, const std::string& path)
+{
+    Statement exists(db, query);
+    exists.Bind(name);
+    if (exists.Step())
+        throw EngineError(AE_ALREADY_EXISTS, "The data dictionary " + path + " has a " + what + " named \"" + name
+                                                 + "\" already.");
+}
+
 } // namespace
 
 void Dictionary::AddProcedure(const std::string& name, const std::string& container, const std::string& entry,
@@ -29,11 +40,7 @@ void Dictionary::AddProcedure(const std::string& name, const std::string& contai
     CheckObjectName(name, "procedure");
     std::lock_guard<std::recursive_mutex> lock(mMutex);
     Transaction transaction(mDb);
-    Statement exists(mDb, "SELECT 1 FROM dd_procedures WHERE name = ?");
-    exists.Bind(name);
-    if (exists.Step())
-        throw EngineError(AE_ALREADY_EXISTS, "The data dictionary " + mPath + " has a procedure named \"" + name
-                                                 + "\" already.");
+    RefuseTaken(mDb, "SELECT 1 FROM dd_procedures WHERE name = ?", "procedure", name, mPath);
     Statement(mDb, "INSERT INTO dd_procedures(name, container, entry, comment) VALUES(?, ?, ?, ?)")
         .Bind(name)
         .Bind(container)
@@ -86,11 +93,7 @@ void Dictionary::CreateLink(const std::string& alias, const std::string& linkedP
     std::string stored = (flags & ADS_LINK_PATH_IS_STATIC) != 0 ? linked->Path() : StoredForm(linked->Path(), ".add");
     std::lock_guard<std::recursive_mutex> lock(mMutex);
     Transaction transaction(mDb);
-    Statement exists(mDb, "SELECT 1 FROM dd_links WHERE alias = ?");
-    exists.Bind(alias);
-    if (exists.Step())
-        throw EngineError(AE_ALREADY_EXISTS, "The data dictionary " + mPath + " has a link named \"" + alias
-                                                 + "\" already.");
+    RefuseTaken(mDb, "SELECT 1 FROM dd_links WHERE alias = ?", "link", alias, mPath);
     Statement(mDb, "INSERT INTO dd_links(alias, path, user_name, verifier, flags, owner) VALUES(?, ?, ?, ?, ?, ?)")
         .Bind(alias)
         .Bind(stored)
@@ -139,15 +142,9 @@ std::vector<LinkEntry> Dictionary::LinksFor(const std::string& user) const
 
 std::optional<LinkEntry> Dictionary::FindLink(const std::string& alias, const std::string& user) const
 {
-    for (LinkEntry& link : LinksFor(user)) {
-        std::string a = link.alias, b = alias;
-        for (char& c : a)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        for (char& c : b)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (a == b)
+    for (LinkEntry& link : LinksFor(user))
+        if (strcasecmp(link.alias.c_str(), alias.c_str()) == 0)
             return std::move(link);
-    }
     return std::nullopt;
 }
 
