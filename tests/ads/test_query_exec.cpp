@@ -345,3 +345,24 @@ TEST(QueryExec, MessagesOfTheQueryComponent)
     EXPECT_EQ(query.WaitCursor(), 0);
     EXPECT_FALSE(query.Local());
 }
+
+TEST(QueryExec, TimeoutAndLastAutoincrementValue)
+{
+    testsupport::TempFolder folder;
+    RunSql(folder.path(), "CREATE TABLE counted (ID AutoInc, NAME Char(4))");
+    auto query = QueryOn(folder.path(), "INSERT INTO counted (NAME) VALUES ('a'); INSERT INTO counted (NAME) VALUES ('b');");
+    query->SetSQLTimeout(30);
+    ace::StartCallTrace();
+    query->ExecSQL();
+    auto calls = ace::StopCallTrace();
+    const auto timeouts = CallsOf(calls, "AdsSetSQLTimeout");
+    ASSERT_EQ(timeouts.size(), 1u) << "given to the statement when it is made";
+    EXPECT_EQ(timeouts[0].arguments.value(1), "30");
+    EXPECT_EQ(query->LastAutoincVal(), 2);
+    ace::StartCallTrace();
+    query->SetSQLTimeout(5);
+    calls = ace::StopCallTrace();
+    ASSERT_EQ(CallsOf(calls, "AdsSetSQLTimeout").size(), 1u) << "and to the existing statement at once";
+    EXPECT_THROW(query->SetSQLTimeout(-1), EADSDatabaseError);
+    EXPECT_EQ(query->SQLTimeout(), 5);
+}
