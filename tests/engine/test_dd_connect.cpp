@@ -6,6 +6,9 @@
 #include <atomic>
 #include <thread>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using apitest::ExpectFailure;
 using apitest::LastError;
 using ddtest::Connect;
@@ -176,4 +179,34 @@ TEST(DdConnect, TwoThreadsLogInAtOnceWhileUsersAreAdded)
     first.join();
     second.join();
     EXPECT_EQ(failures.load(), 0);
+}
+
+TEST(DdConnect, TwoProcessesChangeOneDictionaryWithoutLosingAChange)
+{
+    ddtest::Dictionary dictionary;
+    auto addUsers = [&](const std::string& prefix) {
+        ADSHANDLE connection = 0;
+        if (Connect(dictionary.ConnectString("AdsSys", ddtest::kAdminPassword), &connection) != AE_SUCCESS)
+            return false;
+        bool ok = true;
+        for (int i = 0; i < 8; ++i)
+            ok = ok && AdsDDCreateUser(connection, nullptr, (prefix + std::to_string(i)).c_str(), "pw", "") == AE_SUCCESS;
+        AdsDisconnect(connection);
+        return ok;
+    };
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(addUsers("child") ? 0 : 1);
+    bool parentOk = addUsers("parent");
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the other process's changes all succeeded";
+    EXPECT_TRUE(parentOk);
+    for (const char* prefix : {"child", "parent"})
+        for (int i = 0; i < 8; ++i) {
+            Connected user;
+            EXPECT_ADS_OK(Connect(dictionary.ConnectString(prefix + std::to_string(i), "pw"), user.Out()));
+        }
 }
