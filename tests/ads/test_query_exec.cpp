@@ -366,3 +366,23 @@ TEST(QueryExec, TimeoutAndLastAutoincrementValue)
     EXPECT_THROW(query->SetSQLTimeout(-1), EADSDatabaseError);
     EXPECT_EQ(query->SQLTimeout(), 5);
 }
+
+TEST(QueryExec, RefreshShowsTheSameRowsAndReopeningShowsNewOnes)
+{
+    People p;
+    auto query = QueryOn(p.folder.path(), "SELECT * FROM people");
+    auto rows = [&] {
+        int count = 0;
+        for (query->First(); !query->Eof(); query->Next())
+            ++count;
+        return count;
+    };
+    query->Open();
+    EXPECT_EQ(rows(), 3);
+    RunSql(p.folder.path(), "INSERT INTO people VALUES ('dan', 60)");
+    query->Refresh();
+    EXPECT_EQ(rows(), 3) << "a static result";
+    query->Close();
+    query->Open();
+    EXPECT_EQ(rows(), 4);
+}
