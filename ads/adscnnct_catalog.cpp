@@ -1,6 +1,7 @@
 // What a connection lists (tables, links and tables, procedures), its
 // dictionary links, the server clock and the engine's table cache.
 #include "ads/adscnnct.h"
+#include "ads/adscnnct_support.h"
 
 #include "ads/ace.h"
 #include "ads/adserror.h"
@@ -22,17 +23,6 @@ constexpr double kMillisecondsPerDay = 86400000.0;
 // Julian day number of day 0 of the framework's dates (30 December 1899).
 constexpr qint64 kJulianOfDayZero = 2415019;
 
-QString TextOf(const char* buffer, size_t size)
-{
-    return AnsiToString(QByteArray(buffer, qsizetype(strnlen(buffer, size))));
-}
-
-void CheckCatalogCall(UNSIGNED32 result)
-{
-    if (result != AE_SUCCESS)
-        throw AdsError(result, false);
-}
-
 // One name buffer of a table search, with its in/out length.
 struct NameBuffer {
     char text[kTableNameBuffer + 1] = {};
@@ -42,7 +32,7 @@ struct NameBuffer {
         std::memset(text, 0, sizeof text);
         length = kTableNameBuffer;
     }
-    QString Text() const { return TextOf(text, kTableNameBuffer); }
+    QString Text() const { return adscnnct::EngineText(text, kTableNameBuffer); }
 };
 
 void AddTo(TStrings* list, const QString& name)
@@ -98,7 +88,7 @@ void TAdsConnection::GetTableNames(TStrings* poList, const QString& strFileMask)
     NameBuffer name;
     UNSIGNED32 result = ace::AdsFindFirstTable(FhConnection, mask.constData(), name.text, &name.length, &search.handle);
     while (result != kNoMoreTables) {
-        CheckCatalogCall(result);
+        adscnnct::CheckConnectionCall(result);
         poList->Add(name.Text());
         name.Reset();
         result = ace::AdsFindNextTable(FhConnection, search.handle, name.text, &name.length);
@@ -117,7 +107,7 @@ void TAdsConnection::GetTableAndLinkNames(TStrings* poLinkNames, TStrings* poTab
     UNSIGNED32 result = ace::AdsFindFirstTable62(FhConnection, mask.constData(), link.text, &link.length, table.text,
                                                  &table.length, &search.handle);
     while (result != kNoMoreTables) {
-        CheckCatalogCall(result);
+        adscnnct::CheckConnectionCall(result);
         AddTo(poLinkNames, link.Text());
         AddTo(poTableNames, table.Text());
         link.Reset();
@@ -141,7 +131,7 @@ void TAdsConnection::GetProcedureNames(TStrings* poList)
     try {
         while (result != kNoMoreObjects) {
             CheckAdsResult(result);
-            poList->Add(TextOf(name, kProcedureNameBuffer));
+            poList->Add(adscnnct::EngineText(name, kProcedureNameBuffer));
             std::memset(name, 0, sizeof name);
             length = kProcedureNameBuffer;
             result = ace::AdsDDFindNextObject(FhConnection, find, name, &length);
@@ -169,7 +159,7 @@ void TAdsConnection::GetActiveDDLinkInfo(int iLinkNum, TStrings* poList)
     char info[kLinkInfoBuffer + 1] = {};
     UNSIGNED16 length = kLinkInfoBuffer;
     CheckAdsResult(ace::AdsGetActiveLinkInfo(FhConnection, UNSIGNED16(iLinkNum), info, &length));
-    const QStringList parts = TextOf(info, kLinkInfoBuffer).split(QLatin1Char(';'));
+    const QStringList parts = adscnnct::EngineText(info, kLinkInfoBuffer).split(QLatin1Char(';'));
     for (qsizetype i = 0; i + 1 < parts.size(); ++i)  // the part after the last ';' is not one
         poList->Add(parts.at(i));
 }
@@ -203,7 +193,7 @@ double TAdsConnection::GetServerTime()
     char calendar[kDateBuffer + 1] = {};
     UNSIGNED16 calendarLength = kDateBuffer;
     CheckAdsResult(ace::AdsConvertJulianToString(julian, calendar, &calendarLength));
-    const QString text = TextOf(calendar, kDateBuffer);
+    const QString text = adscnnct::EngineText(calendar, kDateBuffer);
     const QDate day(text.mid(0, 4).toInt(), text.mid(4, 2).toInt(), text.mid(6, 2).toInt());
     if (!day.isValid())
         throw AdsConnectionError(QStringLiteral("The server's date \"%1\" is not a calendar date.").arg(text));

@@ -1,6 +1,7 @@
 // Taking over an engine handle opened elsewhere, and what a connection tells
 // of its server and of the logged-in user.
 #include "ads/adscnnct.h"
+#include "ads/adscnnct_support.h"
 
 #include "ads/ace.h"
 #include "ads/adserror.h"
@@ -23,17 +24,12 @@ constexpr UNSIGNED16 kLocalServer = 1;
 constexpr UNSIGNED16 kRemoteServer = 2;
 constexpr UNSIGNED16 kInternetServer = 4;
 
-QString TextOf(const char* buffer, size_t size)
-{
-    return AnsiToString(QByteArray(buffer, qsizetype(strnlen(buffer, size))));
-}
-
 QString TextProperty(uint32_t connection, UNSIGNED16 property)
 {
     char buffer[kConnectionPropertyBuffer + 1] = {};
     UNSIGNED32 length = kConnectionPropertyBuffer;
     CheckAdsResult(ace::AdsGetConnectionProperty(connection, property, buffer, &length));
-    return TextOf(buffer, kConnectionPropertyBuffer);
+    return adscnnct::EngineText(buffer, kConnectionPropertyBuffer);
 }
 
 template <class Number>
@@ -66,12 +62,6 @@ TAdsTLSCipherSuites CipherSuitesNamed(const QString& list)
     return suites;
 }
 
-void CheckInformationCall(UNSIGNED32 result)
-{
-    if (result != AE_SUCCESS)
-        throw AdsError(result, false);
-}
-
 } // namespace
 
 void TAdsConnection::SetHandle(uint32_t hConnection, bool bShareHandle)
@@ -83,7 +73,7 @@ void TAdsConnection::SetHandle(uint32_t hConnection, bool bShareHandle)
     if (ace::AdsGetConnectionPath(hConnection, path, &length) != AE_SUCCESS)
         throw AdsConnectionError(
             QStringLiteral("TAdsConnection cannot resolve the connection path from the given connection handle."));
-    SetConnectPath(TextOf(path, kConnectionPathBuffer));
+    SetConnectPath(adscnnct::EngineText(path, kConnectionPathBuffer));
     TakeOverSettings(hConnection);
     if (bShareHandle)
         FGivenConnection = hConnection;
@@ -123,8 +113,8 @@ QString TAdsConnection::ServerName() const
     }
     char name[kServerNameBuffer + 1] = {};
     UNSIGNED16 length = kServerNameBuffer;
-    CheckInformationCall(ace::AdsGetServerName(FhConnection, name, &length));
-    return TextOf(name, kServerNameBuffer);
+    adscnnct::CheckConnectionCall(ace::AdsGetServerName(FhConnection, name, &length));
+    return adscnnct::EngineText(name, kServerNameBuffer);
 }
 
 QString TAdsConnection::ConnectionType() const
@@ -132,7 +122,7 @@ QString TAdsConnection::ConnectionType() const
     if (!FConnected)
         return {};
     UNSIGNED16 kind = 0;
-    CheckInformationCall(ace::AdsGetConnectionType(FhConnection, &kind));
+    adscnnct::CheckConnectionCall(ace::AdsGetConnectionType(FhConnection, &kind));
     switch (kind) {
     case kLocalServer: return QStringLiteral("Local");
     case kRemoteServer: return QStringLiteral("Remote");
@@ -146,7 +136,7 @@ bool TAdsConnection::IsConnectionAlive() const
     if (!FConnected)
         return false;
     UNSIGNED16 alive = 0;
-    CheckInformationCall(ace::AdsIsConnectionAlive(FhConnection, &alive));
+    adscnnct::CheckConnectionCall(ace::AdsIsConnectionAlive(FhConnection, &alive));
     return alive != 0;
 }
 
@@ -201,7 +191,7 @@ void TAdsConnection::ReadUserGroups()
     UNSIGNED16 size = UNSIGNED16(buffer.size());
     CheckAdsResult(ace::AdsDDGetUserProperty(FhConnection, user.constData(), ADS_DD_USER_GROUP_MEMBERSHIP,
                                              buffer.data(), &size));
-    FUserGroupsString = TextOf(buffer.constData(), size_t(buffer.size()));
+    FUserGroupsString = adscnnct::EngineText(buffer.constData(), size_t(buffer.size()));
     for (const QString& group : FUserGroupsString.split(QLatin1Char(';'), Qt::SkipEmptyParts))
         FUserGroups->Add(group);
     FReadUserGroups = true;

@@ -1,6 +1,7 @@
 // Opening and closing a connection, the login prompt and the engine
 // connection string.
 #include "ads/adscnnct.h"
+#include "ads/adscnnct_support.h"
 
 #include "ads/ace.h"
 #include "ads/adserror.h"
@@ -14,12 +15,6 @@ namespace {
 const QString kAliasNotValid = QStringLiteral("TAdsConnection.AliasName is not valid");
 const QString kNoConnectString =
     QStringLiteral("Must specify connection string before getting a server connection.");
-
-void Fire(const TNotifyEvent& event, TObject* sender)
-{
-    if (event)
-        event(sender);
-}
 
 // A password goes in double quotes; a quote inside it is doubled, as the
 // engine reads quoted values, so that no password can end the value early.
@@ -113,7 +108,7 @@ void TAdsConnection::Open()
         return;
     }
     FReadUserGroups = false;
-    Fire(BeforeConnect, this);
+    adscnnct::Fire(BeforeConnect, this);
     CheckAliasBeforeOpening();
     const QString path = GetConnectionWithDDPath();
     if (path.isEmpty())
@@ -131,8 +126,8 @@ void TAdsConnection::Open()
         GiveUpEngineConnection();
         throw;
     }
-    Fire(AfterConnect, this);
-    Fire(OnConnect, this);
+    adscnnct::Fire(AfterConnect, this);
+    adscnnct::Fire(OnConnect, this);
 }
 
 void TAdsConnection::CheckAliasBeforeOpening()
@@ -167,7 +162,7 @@ void TAdsConnection::GiveUpEngineConnection() noexcept
 void TAdsConnection::Close()
 {
     FReadUserGroups = false;
-    Fire(BeforeDisconnect, this);
+    adscnnct::Fire(BeforeDisconnect, this);
     CloseDataSetsForDisconnect();
     std::exception_ptr failure;
     try {
@@ -182,8 +177,8 @@ void TAdsConnection::Close()
     }
     FConnected = false;
     FhConnection = 0;
-    Fire(AfterDisconnect, this);
-    Fire(OnDisconnect, this);
+    adscnnct::Fire(AfterDisconnect, this);
+    adscnnct::Fire(OnDisconnect, this);
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -1,6 +1,7 @@
 // Statements a connection runs itself: direct execution, the cache of
 // prepared statements, and the application identifier.
 #include "ads/adscnnct.h"
+#include "ads/adscnnct_support.h"
 
 #include "ads/ace.h"
 #include "ads/adserror.h"
@@ -218,7 +219,7 @@ QString TAdsConnection::GetApplicationID()
         char buffer[kApplicationIDLength + 1] = {};
         UNSIGNED32 length = kApplicationIDLength;
         CheckAdsResult(ace::AdsGetField(cursor, "ApplicationID", buffer, &length, ADS_TRIM));
-        id = AnsiToString(QByteArray(buffer, qsizetype(strnlen(buffer, kApplicationIDLength))));
+        id = adscnnct::EngineText(buffer, kApplicationIDLength);
     });
     return id;
 }

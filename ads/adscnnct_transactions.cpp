@@ -1,26 +1,10 @@
 // Transactions and savepoints of a connection.
 #include "ads/adscnnct.h"
+#include "ads/adscnnct_support.h"
 
 #include "ads/ace.h"
 #include "ads/adserror.h"
 #include "platform/codepages.h"
-
-namespace {
-
-void Fire(const TNotifyEvent& event, TObject* sender)
-{
-    if (event)
-        event(sender);
-}
-
-// The transaction calls whose failures carry only the engine's text.
-void CheckTransactionCall(UNSIGNED32 result)
-{
-    if (result != AE_SUCCESS)
-        throw AdsError(result, false);
-}
-
-} // namespace
 
 void TAdsConnection::CheckConnectedToServer() const
 {
@@ -31,28 +15,28 @@ void TAdsConnection::CheckConnectedToServer() const
 void TAdsConnection::BeginTransaction()
 {
     CheckConnectedToServer();
-    CheckTransactionCall(ace::AdsBeginTransaction(FhConnection));
+    adscnnct::CheckConnectionCall(ace::AdsBeginTransaction(FhConnection));
 }
 
 void TAdsConnection::Commit()
 {
     CheckConnectedToServer();
-    Fire(BeforeCommit, this);
+    adscnnct::Fire(BeforeCommit, this);
     CloseStatementCache();
-    CheckTransactionCall(ace::AdsCommitTransaction(FhConnection));
-    Fire(AfterCommit, this);
+    adscnnct::CheckConnectionCall(ace::AdsCommitTransaction(FhConnection));
+    adscnnct::Fire(AfterCommit, this);
 }
 
 void TAdsConnection::Rollback()
 {
     CheckConnectedToServer();
-    Fire(BeforeRollback, this);
+    adscnnct::Fire(BeforeRollback, this);
     CloseStatementCache();
     if (FCancelOnRollback)
         CancelDataSets();  // pending edits are dropped before the engine undoes the records
-    CheckTransactionCall(ace::AdsRollbackTransaction(FhConnection));
+    adscnnct::CheckConnectionCall(ace::AdsRollbackTransaction(FhConnection));
     RefreshBrowsingDataSets();
-    Fire(AfterRollback, this);
+    adscnnct::Fire(AfterRollback, this);
 }
 
 void TAdsConnection::Rollback(const QString& strSavepoint)
