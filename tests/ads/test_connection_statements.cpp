@@ -287,6 +287,34 @@ TEST(ConnectionStatements, RefusedParameterTypesStopBeforeExecution)
     }
 }
 
+TEST(ConnectionStatements, ACachedStatementStaysPreparedWhenItsRunFails)
+{
+    Fixture f;
+    const QString sql = "DECLARE @x Integer; @x = :p;";
+    TParams params;
+    TParam* p = params.CreateParam(ftInteger, "p", ptInput);
+    p->SetAsInteger(1);
+    p->SetDataType(ftUnknown);  // refused by the binder, after the preparation
+    EXPECT_THROW(f.connection->Execute(sql, &params, true, nullptr), EADSDatabaseError);
+    ASSERT_EQ(f.connection->StatementCache().size(), 1u);
+    const uint32_t prepared = f.connection->StatementCache()[0].StmtHandle;
+    EXPECT_NE(prepared, 0u);
+
+    p->SetDataType(ftInteger);
+    p->SetAsInteger(2);
+    ace::StartCallTrace();
+    f.connection->Execute(sql, &params, true, nullptr);
+    const auto calls = ace::StopCallTrace();
+    EXPECT_TRUE(CallsOf(calls, "AdsCreateSQLStatement").empty()) << Dump(calls);
+    EXPECT_EQ(CallsOf(calls, "AdsExecuteSQL")[0].arguments.value(0), QString::number(prepared));
+
+    // Closing the connection closes the cache.
+    ace::StartCallTrace();
+    f.connection->Disconnect();
+    EXPECT_EQ(Functions(ace::StopCallTrace()), QStringList({"AdsCloseSQLStatement", "AdsDisconnect"}));
+    EXPECT_TRUE(f.connection->StatementCache().empty());
+}
+
 TEST(ConnectionStatements, ApplicationIdGoesToTheServer)
 {
     Fixture f;
