@@ -129,7 +129,8 @@ void CopyVerified(const RestoreRequest& request, const ManifestFile& file, Stagi
 {
     std::string from = JoinPath(request.source, file.path);
     CopyResult copy = CopyWithChecksum(from, staging.NewPath(TargetName(request, file.path)),
-                                       [&meter](uint64_t bytes) { meter.Advance(bytes); }, file.size + 1);
+                                       [&meter](uint64_t bytes) { meter.Advance(bytes); }, file.size + 1,
+                                       Durability::SyncLater);
     if (copy.size != file.size || copy.checksum != file.checksum)
         throw engine::EngineError(AE_CHECKSUM_MISMATCH, "The backup file " + Shown(from)
                                                             + " is damaged: its checksum does not match the "
@@ -173,6 +174,9 @@ std::vector<TableSummary> RestoreBackup(const RestoreRequest& request)
     ProgressMeter meter(manifest.TotalBytes(), operation);
     for (const ManifestFile& file : manifest.AllFiles())
         CopyVerified(request, file, staging, meter);
+    // Synced after all are copied: their write-out overlapped the copying.
+    for (const ManifestFile& file : manifest.AllFiles())
+        SyncFile(staging.NewPath(TargetName(request, file.path)));
     auto newHolds = HoldTables(JoinPath(staging.Folder(), "new"), swaps, false);
     meter.CheckStop();
     staging.Commit(swaps);

@@ -54,7 +54,8 @@ ManifestTable CopyTable(const BackupRequest& request, const SourceTable& table, 
     ManifestTable entry{table.name, {}};
     for (const std::string& file : table.files) {
         CopyResult copy = CopyWithChecksum(JoinPath(request.sourceRoot, file), staging.NewPath(file),
-                                           [&meter](uint64_t bytes) { meter.Advance(bytes); });
+                                           [&meter](uint64_t bytes) { meter.Advance(bytes); }, UINT64_MAX,
+                                           Durability::SyncLater);
         entry.files.push_back({file, copy.size, copy.checksum});
     }
     return entry;
@@ -133,6 +134,9 @@ std::vector<TableSummary> WriteBackup(const BackupRequest& request)
         summary.push_back(row);
         manifest.tables.push_back(std::move(entry));
     }
+    // Synced after all are copied: their write-out overlapped the copying.
+    for (const std::string& file : newFiles)
+        SyncFile(staging.NewPath(file));
     meter.CheckStop();
     WriteManifestFile(staging.NewPath(kManifestName), ManifestText(manifest));
 

@@ -130,7 +130,8 @@ std::string ChecksumOf(const std::string& bytes)
     return ChecksumText(XXH3_64bits(bytes.data(), bytes.size()));
 }
 
-CopyResult CopyWithChecksum(const std::string& from, const std::string& to, const Advance& advance, uint64_t limit)
+CopyResult CopyWithChecksum(const std::string& from, const std::string& to, const Advance& advance, uint64_t limit,
+                            Durability durability)
 {
     Descriptor in(from, O_RDONLY, "Reading");
     ::posix_fadvise(in.Fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -164,7 +165,7 @@ CopyResult CopyWithChecksum(const std::string& from, const std::string& to, cons
             if (advance)
                 advance(got);
         }
-        if (::fsync(out.Fd()) != 0)
+        if (durability == Durability::SyncNow && ::fsync(out.Fd()) != 0)
             Raise("Syncing", to, errno);
         out.CloseChecked();
     } catch (...) {
@@ -172,6 +173,13 @@ CopyResult CopyWithChecksum(const std::string& from, const std::string& to, cons
         throw;
     }
     return {offset, ChecksumText(XXH3_64bits_digest(hash.state))};
+}
+
+void SyncFile(const std::string& utf8Path)
+{
+    Descriptor file(utf8Path, O_RDONLY, "Opening");
+    if (::fsync(file.Fd()) != 0)
+        Raise("Syncing", utf8Path, errno);
 }
 
 std::string FileChecksum(const std::string& utf8Path)

@@ -4,7 +4,8 @@
 // lower-case hexadecimal digits. A copy is taken of the bytes as they were
 // written to the new file (read back from it), so a matching checksum vouches
 // for the copy itself, not only for the source. The copy is a new file
-// (never an existing one), synced to disk before the call returns; on any
+// (never an existing one), synced to disk before the call returns unless
+// the caller syncs it later; on any
 // failure it is removed.
 #pragma once
 
@@ -22,9 +23,16 @@ struct CopyResult {
     std::string checksum;
 };
 
-// Copies at most `limit` bytes (all of the file when it is shorter).
+enum class Durability { SyncNow, SyncLater };
+
+// Copies at most `limit` bytes (all of the file when it is shorter). With
+// SyncLater the copy's write-out is only started; the caller syncs it with
+// SyncFile before relying on it (so that the disk works while later files
+// are copied).
 CopyResult CopyWithChecksum(const std::string& from, const std::string& to, const Advance& advance,
-                            uint64_t limit = UINT64_MAX);
+                            uint64_t limit = UINT64_MAX, Durability durability = Durability::SyncNow);
+// Forces a file's data to disk.
+void SyncFile(const std::string& utf8Path);
 std::string FileChecksum(const std::string& utf8Path);
 std::string ChecksumText(uint64_t hash);
 std::string ChecksumOf(const std::string& bytes);
