@@ -3,60 +3,11 @@
 // re-linking of database names on a rename, and detaching on destruction.
 #include "tests/ads/test_connection_support.h"
 
-#include "tests/framework/memory_dataset.h"
+#include "tests/ads/test_connection_datasets.h"
 
 using namespace connection_test;
 
 namespace {
-
-// An in-memory dataset of the framework, attached to a connection the way
-// the layer's datasets attach, recording what the connection asks of it.
-class TAttachedDataSet : public TMemoryDataSet, public TAdsConnectionDataSet {
-public:
-    TAttachedDataSet(TComponent* owner, TAdsConnection* connection) : TMemoryDataSet(owner), mConnection(connection)
-    {
-        SetStructure(QStringLiteral("ID Integer; Name String 20"));
-        if (mConnection)
-            mConnection->AddTableToConnectList(this);
-    }
-    ~TAttachedDataSet() override
-    {
-        if (mConnection)
-            mConnection->RemoveTableFromConnectList(this);
-    }
-
-    void InvalidateAceHandles() override { asked << "InvalidateAceHandles"; }
-    void UpdateDefaultIndex() override { asked << "UpdateDefaultIndex"; }
-    void SetTableType(TAdsTableTypes type) override { tableType = type; }
-    QString DatabaseName() const override { return mDatabaseName; }
-    void SetDatabaseName(const QString& name) override { mDatabaseName = name; }
-    TAdsConnection* AttachedConnection() const override { return mConnection; }
-    void DetachConnection() override { mConnection = nullptr; }
-
-    QStringList asked;
-    std::optional<TAdsTableTypes> tableType;
-    bool failClose = false;
-
-protected:
-    void CloseEngineCursor() override
-    {
-        TMemoryDataSet::CloseEngineCursor();
-        if (failClose)
-            throw EDatabaseError(QStringLiteral("the cursor cannot be closed"));
-    }
-
-private:
-    TAdsConnection* mConnection;
-    QString mDatabaseName;
-};
-
-void Fill(TAttachedDataSet& dataSet, int rows)
-{
-    dataSet.Open();
-    for (int i = 1; i <= rows; ++i)
-        dataSet.AppendRecord({Variant(i), Variant(QStringLiteral("n%1").arg(i))});
-    dataSet.First();
-}
 
 QString NameOf(const TDataSet& dataSet)
 {

@@ -3,6 +3,7 @@
 #include "tests/ads/test_connection_support.h"
 
 #include "ads/adserror.h"
+#include "tests/ads/test_connection_datasets.h"
 
 #include <dlfcn.h>
 
@@ -86,6 +87,30 @@ TEST(ConnectionDictionary, ADictionaryAliasLogsInWithTheGivenCredentials)
     wrong.SetPassword("nope");
     EXPECT_THROW(wrong.Connect(), EADSDatabaseError);
     EXPECT_FALSE(wrong.IsConnected());
+}
+
+TEST(ConnectionDictionary, OpeningADictionaryUpdatesTheDefaultIndexOfItsDatasets)
+{
+    Installation installation;
+    MakeDictionary(installation.dictionaryFile);
+    testsupport::TempFolder folder;
+    for (bool dictionary : {true, false}) {
+        TAdsConnection connection(nullptr);
+        TAttachedDataSet first(nullptr, &connection), second(nullptr, &connection);
+        if (dictionary) {
+            connection.SetAliasName("Dictionary");
+            connection.SetLoginPrompt(false);
+            connection.SetUsername("ann");
+            connection.SetPassword("pw");
+        } else {
+            connection.SetConnectPath(folder.path());
+        }
+        connection.Connect();
+        const QStringList expected = dictionary ? QStringList({"UpdateDefaultIndex"}) : QStringList();
+        EXPECT_EQ(first.asked, expected) << "dictionary " << dictionary;
+        EXPECT_EQ(second.asked, expected) << "dictionary " << dictionary;
+        connection.Disconnect();
+    }
 }
 
 TEST(ConnectionDictionary, UserGroupsAreReadOnceAndAgainAfterReopening)
