@@ -515,7 +515,8 @@ private:
     std::mutex FSync;
 };
 
-// The one list of the process; its connections are closed at program end.
+// The one list of the process. Its connections live until program end and
+// are released with the engine then (see adsdata_database.cpp).
 TDynamicConnList& GlobalDynamicConnList();
 
 // The version of the layer.

@@ -268,20 +268,13 @@ int TDynamicConnList::Count()
     return int(FItems.size());
 }
 
-// Created on first use and closed by an exit handler registered then, after
-// the engine has been loaded, so that the engine is still there when its
-// connections are closed at program end.
+// Created on first use and never destroyed: at program end the engine's own
+// teardown may already have run when a destructor or an exit handler of
+// this layer would, and an engine call then corrupts the process. The
+// engine writes every change through to its files, so the connections it
+// releases with the process lose nothing; Destroy() closes them explicitly.
 TDynamicConnList& GlobalDynamicConnList()
 {
-    static TDynamicConnList* list = [] {
-        auto* made = new TDynamicConnList;
-        std::atexit([] {
-            try {
-                GlobalDynamicConnList().Destroy();
-            } catch (...) {
-            }
-        });
-        return made;
-    }();
+    static TDynamicConnList* const list = new TDynamicConnList;
     return *list;
 }
