@@ -34,6 +34,7 @@ void TAdsDataSet::OpenEngineCursor()
     Check(ace::AdsGetTableOpenOptions(cursor, &mulTableOptions));
     mbCanModify = (mulTableOptions & ADS_READONLY) == 0;
     uint16_t live = 0;
+    mbExclusive = false;
     if (mbCanModify && (mulTableOptions & ADS_EXCLUSIVE) && ace::AdsSqlPeekStatement(cursor, &live) == 0 && live == 0)
         mbExclusive = true;
     const TAdsRecordCacheTypes cache = mpoAdsTableOptions->AdsRecordCache();
