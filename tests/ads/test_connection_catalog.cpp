@@ -10,11 +10,6 @@ using namespace connection_test;
 
 namespace {
 
-void Touch(const testsupport::TempFolder& folder, const QString& name)
-{
-    folder.write(name, QByteArray());
-}
-
 QStringList Sorted(const TStringList& list)
 {
     QStringList names = list.ToStringList();

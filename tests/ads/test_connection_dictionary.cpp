@@ -17,7 +17,12 @@ template <class F>
 F EngineFunction(const char* name)
 {
     ace::AdsThreadExit();  // loads the library if it is not yet
-    void* library = dlopen(qgetenv("VARNEL_ENGINE_LIBRARY").constData(), RTLD_NOW | RTLD_NOLOAD);
+    // The loader takes the environment's choice, else the file beside the
+    // test program.
+    QByteArray file = qgetenv("VARNEL_ENGINE_LIBRARY");
+    if (file.isEmpty())
+        file = VARNEL_BIN_DIR "/" VARNEL_ENGINE_FILE;
+    void* library = dlopen(file.constData(), RTLD_NOW | RTLD_NOLOAD);
     EXPECT_NE(library, nullptr) << "the engine library is not loaded";
     auto* function = reinterpret_cast<F>(library ? dlsym(library, name) : nullptr);
     EXPECT_NE(function, nullptr) << name;

@@ -320,10 +320,12 @@ TEST(QueryExec, ParametersBindByTheirTypes)
         }
         const auto calls = ace::StopCallTrace();
         EXPECT_EQ(Only(calls, setters), c.call ? QStringList{c.call} : QStringList{}) << Dump(calls);
-        if (c.call && QString(c.call) == "AdsSetJulian")
+        if (c.call && QString(c.call) == "AdsSetJulian") {
             EXPECT_EQ(CallsOf(calls, c.call)[0].arguments.value(2), "2415019");
-        if (c.call && QString(c.call) == "AdsSetMilliseconds")
+        }
+        if (c.call && QString(c.call) == "AdsSetMilliseconds") {
             EXPECT_EQ(CallsOf(calls, c.call)[0].arguments.value(2), "43200000");
+        }
     }
     auto unknown = QueryOn(p.folder.path(), "SELECT * FROM people WHERE NAME = :who");
     unknown->Params()->Items(0)->SetValue(Variant(QStringLiteral("x")));

@@ -66,8 +66,9 @@ bool RestoreKilledAfter(const std::string& backup, const std::string& destinatio
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    if (WIFEXITED(status))
+    if (WIFEXITED(status)) {
         EXPECT_EQ(WEXITSTATUS(status), 0) << "the restore itself failed";
+    }
     return WIFSIGNALED(status);
 }
 

@@ -210,7 +210,7 @@ TEST_F(SqlShell, FailuresAreReportedAndTheNextInputStillRuns)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err.rfind("error 7200: ", 0), 0u) << run.err;
     EXPECT_NE(run.err.find("NativeError = 2108"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("\nerror 6000: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\nerror 6002: "), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("cannot read " + folder.file("missing.sql").toStdString()), std::string::npos)
         << run.err;
     EXPECT_NE(run.out.find("ApplicationID"), std::string::npos) << run.out;
