@@ -3,6 +3,7 @@
 // refreshes around a rollback, the alias table type, and the re-linking of
 // dataset database names when the connection is renamed.
 #include "ads/adscnnct.h"
+#include "ads/ascii_case.h"
 
 #include "framework/dataset.h"
 
@@ -17,16 +18,6 @@ TDataSetRegistryWalk& InstalledRegistryWalk()
 TAdsConnectionDataSet* LayerSide(TDataSet* dataSet)
 {
     return dynamic_cast<TAdsConnectionDataSet*>(dataSet);
-}
-
-// Upper-casing for name comparisons: ASCII letters only.
-QString AsciiUpper(const QString& text)
-{
-    QString upper = text;
-    for (QChar& c : upper)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    return upper;
 }
 
 } // namespace

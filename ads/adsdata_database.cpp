@@ -4,6 +4,7 @@
 #include "ads/adsdata.h"
 
 #include "ads/ace.h"
+#include "ads/ascii_case.h"
 #include "platform/codepages.h"
 
 #include <thread>
@@ -17,15 +18,6 @@ const char* const kTableTypeOfAlias =
 bool IsPath(const QString& name)
 {
     return name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'));
-}
-
-QString AsciiUpper(const QString& text)
-{
-    QString upper = text;
-    for (QChar& c : upper)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    return upper;
 }
 
 bool SameName(const QString& a, const QString& b)

@@ -1,0 +1,10 @@
+#include "ads/ascii_case.h"
+
+QString AsciiUpper(const QString& text)
+{
+    QString upper = text;
+    for (QChar& c : upper)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return upper;
+}
