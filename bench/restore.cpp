@@ -9,6 +9,7 @@
 // staged and moved into place). It prints each throughput and the ratio of
 // the restore's to the copy's; the goal is a ratio of at least 0.8.
 #include "engine/engine.h"
+#include "tools/demobuilder/engine_calls.h"
 
 #include <chrono>
 #include <cstdio>
@@ -24,28 +25,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-void Check(UNSIGNED32 code, const std::string& what)
-{
-    if (code == AE_SUCCESS)
-        return;
-    UNSIGNED32 error = 0;
-    char text[601] = {};
-    UNSIGNED16 length = 600;
-    AdsGetLastError(&error, text, &length);
-    std::fprintf(stderr, "bench_restore: %s: %u %s\n", what.c_str(), error, text);
-    std::exit(1);
-}
-
-void Execute(ADSHANDLE connection, const std::string& sql)
-{
-    ADSHANDLE statement = 0, cursor = 0;
-    Check(AdsCreateSQLStatement(connection, &statement), "statement");
-    Check(AdsExecuteSQLDirect(statement, sql.c_str(), &cursor), sql);
-    if (cursor)
-        AdsCloseTable(cursor);
-    AdsCloseSQLStatement(statement);
-}
 
 // Eight tables of data, memo and index files sharing `mib` MiB.
 void MakeTables(const fs::path& folder, int mib)
@@ -86,9 +65,7 @@ uint64_t FolderBytes(const fs::path& folder)
     return total;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     int mib = argc > 1 ? std::atoi(argv[1]) : 1024;
     if (mib <= 0)
@@ -99,9 +76,8 @@ int main(int argc, char** argv)
     fs::path source = root / "data", backup = root / "backup", target = root / "restored";
     MakeTables(source, mib);
 
-    ADSHANDLE connection = 0;
-    Check(AdsConnect(source.c_str(), &connection), "connect");
-    Execute(connection, "EXECUTE PROCEDURE sp_BackupFreeTables('" + source.string() + "', NULL, '" + backup.string()
+    demo::Connection connection("Data Source=" + source.string() + ";");
+    connection.Execute("EXECUTE PROCEDURE sp_BackupFreeTables('" + source.string() + "', NULL, '" + backup.string()
                             + "', NULL, 'dux4827')");
     double bytes = static_cast<double>(FolderBytes(backup));
     TimeShell("sync");
@@ -110,10 +86,9 @@ int main(int argc, char** argv)
     double copySync = TimeShell("cp -r '" + backup.string() + "' '" + (root / "copy2").string() + "' && sync");
     fs::create_directories(target);
     auto start = Clock::now();
-    Execute(connection, "EXECUTE PROCEDURE sp_RestoreFreeTables('" + backup.string() + "', '" + target.string()
+    connection.Execute("EXECUTE PROCEDURE sp_RestoreFreeTables('" + backup.string() + "', '" + target.string()
                             + "', NULL, 'dux4827')");
     double restore = Seconds(start);
-    AdsDisconnect(connection);
 
     const double mibBytes = 1024.0 * 1024.0;
     std::printf("backup of %.0f MiB\n", bytes / mibBytes);
@@ -124,4 +99,16 @@ int main(int argc, char** argv)
     std::printf("ratio restore / cp -r && sync  %.2f\n", copySync / restore);
     fs::remove_all(root);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const demo::DemoError& e) {
+        std::fprintf(stderr, "bench_restore: %s\n", e.what());
+        return 1;
+    }
 }
