@@ -214,8 +214,6 @@ QString TAdsConnection::GetApplicationID()
     ThenCloseStatement(statement, [&] {
         ADSHANDLE cursor = 0;
         CheckAdsResult(ace::AdsExecuteSQLDirect(statement, "execute procedure sp_getapplicationid( )", &cursor));
-        // The engine leaves a new result cursor before its first row.
-        CheckAdsResult(ace::AdsGotoTop(cursor));
         char buffer[kApplicationIDLength + 1] = {};
         UNSIGNED32 length = kApplicationIDLength;
         CheckAdsResult(ace::AdsGetField(cursor, "ApplicationID", buffer, &length, ADS_TRIM));

@@ -114,6 +114,7 @@ ADSHANDLE AdoptTable(std::unique_ptr<storage::Table> table, ADSHANDLE hConnect)
     std::shared_ptr<Connection> connection =
         hConnect == 0 ? nullptr : LookUp<Connection>(hConnect, "registering a table");
     auto cursor = std::make_shared<Cursor>(HandleKind::Table, std::move(table), hConnect);
+    cursor->GotoTop(); // an opened table stands on its first record, as callers read it at once
     ADSHANDLE handle = HandleRegistry::Instance().Register(cursor);
     if (connection)
         connection->Adopt(handle);

@@ -165,6 +165,7 @@ ADSHANDLE OpenResultCursor(const sql::ResultSet& rows, ADSHANDLE hConnect)
         auto cursor = std::make_shared<ResultCursor>(storage::Table::Open(path, storage::TableKind::ADT, readOnly),
                                                      hConnect, folder);
         folder.clear(); // the cursor owns it now
+        cursor->GotoTop(); // a result is read from its first row without a move
         std::shared_ptr<Connection> connection = LookUp<Connection>(hConnect, "opening a result");
         ADSHANDLE handle = HandleRegistry::Instance().Register(cursor);
         connection->Adopt(handle);

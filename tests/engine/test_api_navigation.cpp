@@ -281,3 +281,36 @@ TEST(ApiNavigation, FilterAndScopeQuestionsAnswerThatNoneIsSet)
 }
 
 } // namespace
+
+namespace {
+
+// Callers read a cursor they just got without moving it first.
+TEST(ApiNavigation, NewCursorsStandOnTheirFirstRecord)
+{
+    for (UNSIGNED16 type : {ADS_NTX, ADS_CDX, ADS_ADT, ADS_VFP}) {
+        FolderConnection connection;
+        for (const char* name : {"full", "empty"}) {
+            ADSHANDLE created = CreateTable(connection.Handle(), name, type, "NAME,Char,8;");
+            if (std::string(name) == "full")
+                AppendNames(created, {"carl", "ann"});
+            ASSERT_EQ(AdsCloseTable(created), AE_SUCCESS);
+        }
+        ADSHANDLE full = OpenTable(connection.Handle(), "full", type);
+        EXPECT_EQ(Where(full), "carl") << type;
+        ADSHANDLE empty = OpenTable(connection.Handle(), "empty", type);
+        EXPECT_EQ(Where(empty), "BOF+EOF") << type;
+
+        ADSHANDLE statement = 0;
+        ASSERT_EQ(AdsCreateSQLStatement(connection.Handle(), &statement), AE_SUCCESS);
+        ADSHANDLE result = 0;
+        ASSERT_EQ(AdsExecuteSQLDirect(statement, "SELECT NAME FROM full ORDER BY NAME", &result), AE_SUCCESS)
+            << LastError().text;
+        EXPECT_EQ(Where(result), "ann") << type;
+        EXPECT_EQ(AdsCloseTable(result), AE_SUCCESS);
+        EXPECT_EQ(AdsCloseSQLStatement(statement), AE_SUCCESS);
+        EXPECT_EQ(AdsCloseTable(full), AE_SUCCESS);
+        EXPECT_EQ(AdsCloseTable(empty), AE_SUCCESS);
+    }
+}
+
+} // namespace
