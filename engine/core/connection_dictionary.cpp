@@ -5,22 +5,11 @@
 #include "engine/core/errors.h"
 #include "engine/dictionary/dictionary.h"
 #include "engine/engine.h"
-
-#include <cctype>
+#include "engine/sql/lexer.h"
 
 namespace engine {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // The user a dictionary connection is for, after checking its credentials.
 // DDPassword is the administrator's password: given alone it logs in as the
@@ -66,7 +55,7 @@ std::shared_ptr<Connection> Connection::OpenDictionary(const ConnectSettings& se
 
 bool Connection::IsAdministrator() const
 {
-    return mDictionary && SameName(mUser, dd::kAdministrator);
+    return mDictionary && sql::EqualsIgnoreCase(mUser, dd::kAdministrator);
 }
 
 void Connection::RequireAdministrator(const char* function, const char* what) const
