@@ -169,4 +169,36 @@ inline void AppendNames(ADSHANDLE table, std::initializer_list<const char*> name
     }
 }
 
+// Runs SQL text on the connection to its end and closes the cursor it
+// yields, if any. A failure stays the connection's last error: closing the
+// statement must not hide it.
+inline UNSIGNED32 RunSql(ADSHANDLE connection, const std::string& text)
+{
+    ADSHANDLE statement = 0;
+    UNSIGNED32 result = AdsCreateSQLStatement(connection, &statement);
+    if (result != AE_SUCCESS)
+        return result;
+    ADSHANDLE cursor = 0;
+    result = AdsExecuteSQLDirect(statement, text.c_str(), &cursor);
+    if (cursor != 0)
+        AdsCloseTable(cursor);
+    Reported error = LastError();
+    AdsCloseSQLStatement(statement);
+    if (result != AE_SUCCESS)
+        AdsSetLastError(error.code, error.text.c_str());
+    return result;
+}
+
+// The tool's free-table restore script as it sends it, its three values
+// (:Destination, :MotDePasse, :Source) left to be bound.
+inline const char16_t kRestoreScript[] =
+    u"DECLARE @Source String, @Destination String, @MotDePasse String;\r\n"
+    u"\r\n"
+    u"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(\r\n"
+    u"@Source,\r\n@Destination,\r\nNULL,\r\n@MotDePasse );\r\n"
+    u"\r\n"
+    u"@Destination = UPPER(:Destination);\r\n@MotDePasse = LOWER(:MotDePasse);\r\n@Source = UPPER(:Source);\r\n"
+    u"\r\n"
+    u"Open RestoreBackup;";
+
 } // namespace apitest

@@ -32,7 +32,7 @@ UNSIGNED32 RunDictionaryRestore(ADSHANDLE connection, const std::string& source,
                        "@Source,\n@MotDePasse,\n@Destination,\nNULL );\n\n"
                        "@Destination = UPPER(" + Quoted(destination) + ");\n@MotDePasse = LOWER(" + Quoted(password)
                        + ");\n@Source = UPPER(" + Quoted(source) + ");\n\nOpen RestoreBackup;";
-    return Execute(connection, text);
+    return RunSql(connection, text);
 }
 
 class DictionaryBackup : public ::testing::Test {
@@ -54,7 +54,7 @@ public:
         AdsDisconnect(folder);
         ASSERT_ADS_OK(AdsDDAddTable(created, "comptes", "comptes.adt", ADS_ADT, ADS_ANSI, "", ""));
         ASSERT_ADS_OK(AdsDDAddTable(created, "ecritures", "sub/ecritures.dbf", ADS_CDX, ADS_ANSI, "", ""));
-        ASSERT_ADS_OK(Execute(created, "EXECUTE PROCEDURE sp_BackupDatabase(" + Quoted(backup) + ", NULL)"));
+        ASSERT_ADS_OK(RunSql(created, "EXECUTE PROCEDURE sp_BackupDatabase(" + Quoted(backup) + ", NULL)"));
         AdsDisconnect(created);
     }
 

@@ -56,23 +56,7 @@ inline void MakeTable(ADSHANDLE connection, const std::string& name, UNSIGNED16 
     ASSERT_ADS_OK(AdsCloseTable(table));
 }
 
-// Runs a statement text to its end and closes what it yields.
-inline UNSIGNED32 Execute(ADSHANDLE connection, const std::string& text)
-{
-    ADSHANDLE statement = 0;
-    UNSIGNED32 result = AdsCreateSQLStatement(connection, &statement);
-    if (result != AE_SUCCESS)
-        return result;
-    ADSHANDLE cursor = 0;
-    result = AdsExecuteSQLDirect(statement, text.c_str(), &cursor);
-    if (result == AE_SUCCESS && cursor != 0)
-        AdsCloseTable(cursor);
-    apitest::Reported error = LastError();
-    AdsCloseSQLStatement(statement);
-    if (result != AE_SUCCESS)
-        AdsSetLastError(error.code, error.text.c_str()); // closing must not hide the failure
-    return result;
-}
+using apitest::RunSql;
 
 inline std::string Quoted(const std::string& text)
 {
@@ -87,14 +71,14 @@ inline std::string Nullable(const std::string& text) { return text.empty() ? "NU
 inline UNSIGNED32 BackupFreeTables(ADSHANDLE connection, const std::string& source, const std::string& destination,
                                    const std::string& password = "", const std::string& mask = "")
 {
-    return Execute(connection, "EXECUTE PROCEDURE sp_BackupFreeTables(" + Quoted(source) + ", " + Nullable(mask)
+    return RunSql(connection, "EXECUTE PROCEDURE sp_BackupFreeTables(" + Quoted(source) + ", " + Nullable(mask)
                                    + ", " + Quoted(destination) + ", NULL, " + Nullable(password) + ")");
 }
 
 inline UNSIGNED32 RestoreFreeTables(ADSHANDLE connection, const std::string& source, const std::string& destination,
                                     const std::string& password = "")
 {
-    return Execute(connection, "EXECUTE PROCEDURE sp_RestoreFreeTables(" + Quoted(source) + ", "
+    return RunSql(connection, "EXECUTE PROCEDURE sp_RestoreFreeTables(" + Quoted(source) + ", "
                                    + Quoted(destination) + ", NULL, " + Nullable(password) + ")");
 }
 
@@ -103,19 +87,10 @@ inline UNSIGNED32 RestoreFreeTables(ADSHANDLE connection, const std::string& sou
 inline UNSIGNED32 RunRestoreScript(ADSHANDLE connection, const std::string& source, const std::string& destination,
                                    const std::string& password)
 {
-    static const char16_t script[] =
-        u"DECLARE @Source String, @Destination String, @MotDePasse String;\r\n"
-        u"\r\n"
-        u"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(\r\n"
-        u"@Source,\r\n@Destination,\r\nNULL,\r\n@MotDePasse );\r\n"
-        u"\r\n"
-        u"@Destination = UPPER(:Destination);\r\n@MotDePasse = LOWER(:MotDePasse);\r\n@Source = UPPER(:Source);\r\n"
-        u"\r\n"
-        u"Open RestoreBackup;";
     ADSHANDLE statement = 0;
     UNSIGNED32 result = AdsCreateSQLStatement(connection, &statement);
     if (result == AE_SUCCESS)
-        result = AdsPrepareSQLW(statement, script);
+        result = AdsPrepareSQLW(statement, apitest::kRestoreScript);
     const std::u16string values[] = {QString::fromStdString(destination).toStdU16String(),
                                      QString::fromStdString(password).toStdU16String(),
                                      QString::fromStdString(source).toStdU16String()};

@@ -91,22 +91,7 @@ inline std::vector<std::string> Names(ADSHANDLE table)
     return names;
 }
 
-// Runs SQL text on the connection; the cursor it yields, if any, is closed.
-inline UNSIGNED32 RunSql(ADSHANDLE connection, const std::string& text)
-{
-    ADSHANDLE statement = 0;
-    UNSIGNED32 result = AdsCreateSQLStatement(connection, &statement);
-    if (result != AE_SUCCESS)
-        return result;
-    ADSHANDLE cursor = 0;
-    result = AdsExecuteSQLDirect(statement, text.c_str(), &cursor);
-    if (cursor != 0)
-        AdsCloseTable(cursor);
-    apitest::Reported error = apitest::LastError();
-    AdsCloseSQLStatement(statement);
-    AdsSetLastError(error.code, error.text.c_str());
-    return result;
-}
+using apitest::RunSql;
 
 // Every name a dictionary search hands out, or the code that ended it
 // otherwise than with 5137.

@@ -13,16 +13,6 @@ using namespace apitest;
 
 namespace {
 
-const char16_t kRestoreScript[] =
-    u"DECLARE @Source String, @Destination String, @MotDePasse String;\r\n"
-    u"\r\n"
-    u"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(\r\n"
-    u"@Source,\r\n@Destination,\r\nNULL,\r\n@MotDePasse );\r\n"
-    u"\r\n"
-    u"@Destination = UPPER(:Destination);\r\n@MotDePasse = LOWER(:MotDePasse);\r\n@Source = UPPER(:Source);\r\n"
-    u"\r\n"
-    u"Open RestoreBackup;";
-
 class SqlStatement : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_ADS_OK(AdsCreateSQLStatement(mConnection.Handle(), &mStatement)); }
