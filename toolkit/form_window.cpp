@@ -41,7 +41,9 @@ void TForm::ApplyBounds()
     QWidget* window = Widget();
     if (!window)
         return;
-    const QRect& bounds = BoundsRect();
+    // A copy: resizing a shown window reports its frame back into the
+    // control's bounds at once, before the move below.
+    const QRect bounds = BoundsRect();
     const QSize client = (bounds.size() - FrameExtra()).expandedTo(QSize(0, 0));
     if (IsSizeable(mBorderStyle)) {
         window->setMinimumSize(0, 0);

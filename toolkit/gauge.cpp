@@ -2,6 +2,8 @@
 
 #include "framework/typinfo.h"
 
+#include <QImage>
+
 #include <algorithm>
 
 VARNEL_ENUM_NAMES(TGaugeKind, "gkText", "gkHorizontalBar", "gkVerticalBar", "gkPie", "gkNeedle");
@@ -113,21 +115,31 @@ void TGauge::Paint(QPainter& painter)
         painter.drawRect(inside.adjusted(0, 0, -1, -1));
         inside.adjust(1, 1, -1, -1);
     }
-    const QColor back = ToQColor(mBackColor);
-    const QColor fore = ToQColor(mForeColor);
-    const QRect filled = FilledPart(inside);
-    painter.fillRect(inside, back);
-    painter.fillRect(filled, fore);
-    if (!mShowText)
+    if (inside.isEmpty())
         return;
-    // The text takes the other colour wherever it crosses the filled part.
-    const QString text = QStringLiteral("%1%").arg(PercentDone());
-    painter.setFont(Font()->ToQFont());
-    const QRegion outside = QRegion(inside).subtracted(QRegion(filled));
-    painter.setClipRegion(outside);
-    painter.setPen(fore);
-    painter.drawText(inside, Qt::AlignCenter, text);
-    painter.setClipRect(filled);
-    painter.setPen(back);
-    painter.drawText(inside, Qt::AlignCenter, text);
+    // The bar and its text are composed off screen: the text inverts the
+    // colours under it, which only a raster image guarantees whatever the
+    // widget paints on.
+    QImage image(inside.size(), QImage::Format_RGB32);
+    QPainter bar(&image);
+    const QRect local(QPoint(0, 0), inside.size());
+    bar.fillRect(local, ToQColor(mBackColor));
+    bar.fillRect(FilledPart(local), ToQColor(mForeColor));
+    if (mShowText)
+        DrawInvertedText(bar, local);
+    bar.end();
+    painter.drawImage(inside.topLeft(), image);
+}
+
+void TGauge::DrawInvertedText(QPainter& painter, const QRect& area) const
+{
+    // Glyphs without smoothing, so that every pixel is either the bar's own
+    // or its exact inverse; white XOR inverts red, green and blue.
+    QFont font = Font()->ToQFont();
+    font.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(font);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(Qt::white);
+    painter.drawText(area, Qt::AlignCenter, QStringLiteral("%1%").arg(PercentDone()));
 }

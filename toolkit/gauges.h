@@ -1,6 +1,7 @@
 // A progress gauge: a bar filled in proportion to Progress between MinValue
 // and MaxValue, with the whole percentage written in its middle ("42%"),
-// the text in the bar's colours inverted over the filled part.
+// every pixel of the text inverting the colour beneath it (black over a
+// white background, yellow over a blue bar).
 //
 // Invariants: MinValue <= Progress <= MaxValue (Progress is clamped, and
 // moves with the bounds); the gauge repaints only when the whole percentage
@@ -49,6 +50,9 @@ private:
     // Applies new bounds and progress, repainting if the percentage moved.
     void SetValues(qint32 minValue, qint32 maxValue, qint32 progress);
     QRect FilledPart(const QRect& inside) const;
+    // The percentage centred in `area`, each pixel of its glyphs inverting
+    // the colour beneath it.
+    void DrawInvertedText(QPainter& painter, const QRect& area) const;
 
     TGaugeKind mKind = gkHorizontalBar;
     TGaugeBorderStyle mBorderStyle = gbsSingle;
