@@ -399,11 +399,56 @@ protected:
     void ClearCalculatedArea(TRecordBuffer buffer) override;
     TRecordBuffer ActiveRecordBuffer() const override;
 
-    // Plain navigation over the cursor's natural order.
+    // --- navigation
+public:
+    int RecNo() const override;
+    void SetRecNo(int value) override;
+    int RecordCount() const override;
+    bool IsSequenced() const override { return mbIsSequenced; }
+    bool BookmarkValid(const TBookmark& bookmark) override;
+    int CompareBookmarks(const TBookmark& first, const TBookmark& second) override;
+    bool GetCurrentRecord(TRecordBuffer buffer) override;
+    bool FindRecord(bool restart, bool goForward) override;
+    // Puts this dataset on the record `poTable` shows; both must show the
+    // same table ("Tables are not the same" otherwise).
+    void GotoCurrent(TAdsDataSet* poTable);
+    // The engine bookmark of the cursor's position at entry; the cursor is
+    // left on the active record.
+    uint32_t AdsActiveRecord();
+
+protected:
     TGetResult FetchRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) override;
     void CursorToFirst() override;
     void CursorToLast() override;
     void CursorToBookmark(const TBookmark& bookmark) override;
+    // The record number RecNo shows for the cursor's record; stored in the
+    // buffer after every fetch.
+    virtual uint32_t CurrentSequenceNumber();
+    // The parts of it: the physical number, and the number of the key in
+    // `index` by SequencedLevel (exact key number, or count x position).
+    uint32_t PhysicalRecordNumber();
+    uint32_t IndexSequenceNumber(uint32_t index);
+    // Reads the cursor's record, or the next or prior one in `mode`'s
+    // direction, that the engine shows and OnFilterRecord (when Filtered)
+    // accepts. Mode current gives grError for a record that is not shown.
+    TGetResult FetchVisibleRecord(TRecordBuffer buffer, TGetMode mode);
+    // OnFilterRecord on `buffer`, read in dsFilter.
+    bool AcceptRecord(TRecordBuffer buffer);
+    // Moves forward or backward from the cursor's record until
+    // OnFilterRecord accepts one; false when the end is reached first.
+    bool ScanWithFilterEvent(bool forward);
+
+private:
+    uint32_t BookmarkRecord(const TBookmark& bookmark);
+    uint16_t CountingOption() const;
+    uint32_t CountingHandle(uint16_t option) const;
+    bool ActiveIndexHasScope() const;
+    QString LocationText() const;
+    void CheckConst(uint32_t code) const;
+    bool HasDeletionFlag() const;
+    // --- end of navigation
+
+protected:
     void RefreshCursor() override;
 
     // Editing belongs to a later step of the layer; until then it refuses.

@@ -1,6 +1,6 @@
 // Record buffers: allocation, bookmarks and flags, reading the engine's
 // current record (memo markers, OEM re-reads), the buffer field access
-// uses, and the plain navigation over the cursor's order.
+// uses, and refreshing the cursor's record.
 #include "ads/adsdata.h"
 
 #include "ads/ace.h"
@@ -166,68 +166,7 @@ void TAdsDataSet::RereadOemColumns(TRecordBuffer buffer)
 }
 
 // ---------------------------------------------------------------------------
-// Plain navigation: the cursor's own order, read one record at a time.
-
-TGetResult TAdsDataSet::FetchRecord(TRecordBuffer buffer, TGetMode mode, bool /*doCheck*/)
-{
-    const uint32_t cursor = uint32_t(mlHandle);
-    uint16_t atEnd = 0;
-    if (mode == gmNext) {
-        Check(ace::AdsSkip(OrderHandle(), 1));
-        Check(ace::AdsAtEOF(cursor, &atEnd));
-        if (atEnd)
-            return grEOF;
-    } else if (mode == gmPrior) {
-        Check(ace::AdsSkip(OrderHandle(), -1));
-        Check(ace::AdsAtBOF(cursor, &atEnd));
-        if (atEnd)
-            return grBOF;
-    } else {
-        uint16_t atBof = 0;
-        Check(ace::AdsAtEOF(cursor, &atEnd));
-        Check(ace::AdsAtBOF(cursor, &atBof));
-        if (atEnd || atBof)
-            return grError;
-    }
-    ReadEngineRecord(buffer, musRecordSize);
-    uint32_t recordNumber = 0;
-    Check(ace::AdsGetRecordNum(cursor, 2, &recordNumber));
-    const int32_t number = int32_t(recordNumber);
-    std::memcpy(buffer + musRecInfoOfs, &number, 4);
-    buffer[musRecInfoOfs + 4] = 0;
-    WriteBufferBookmarkFlag(buffer, bfCurrent);
-    if (CalcFieldsSize() > 0)
-        ClearCalculatedArea(buffer);
-    CalculateFields(buffer);
-    return grOK;
-}
-
-void TAdsDataSet::CursorToFirst()
-{
-    Check(ace::AdsGotoTop(OrderHandle()));
-    uint16_t atEnd = 0;
-    Check(ace::AdsAtEOF(uint32_t(mlHandle), &atEnd));
-    if (!atEnd)
-        Check(ace::AdsSkip(OrderHandle(), -1));
-}
-
-void TAdsDataSet::CursorToLast()
-{
-    Check(ace::AdsGotoBottom(OrderHandle()));
-    uint16_t atBof = 0;
-    Check(ace::AdsAtBOF(uint32_t(mlHandle), &atBof));
-    if (!atBof)
-        Check(ace::AdsSkip(OrderHandle(), 1));
-}
-
-void TAdsDataSet::CursorToBookmark(const TBookmark& bookmark)
-{
-    if (bookmark.size() < 4)
-        RaiseDataSetError(QString::fromLatin1(dbtexts::BookmarkNotFound));
-    uint32_t record = 0;
-    std::memcpy(&record, bookmark.constData(), 4);
-    Check(ace::AdsGotoBookmark(uint32_t(mlHandle), record));
-}
+// Refreshing the cursor's record.
 
 void TAdsDataSet::RefreshCursor()
 {

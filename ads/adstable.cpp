@@ -193,3 +193,18 @@ void TAdsQueryDataLink::CheckBrowseMode()
     if (FQuery && FQuery->Active())
         FQuery->CheckBrowseMode();
 }
+
+// ---------------------------------------------------------------------------
+// Record numbers of a result.
+
+uint32_t TAdsQuery::CurrentSequenceNumber()
+{
+    ADSHANDLE index = 0;
+    if (!mstrIndexName.isEmpty() || !mstrIndexFieldNames.isEmpty())
+        index = ADSHANDLE(mlActiveHandle);
+    else
+        Check(ace::AdsGetIndexHandle(uint32_t(mlHandle), nullptr, &index));
+    if (!mbIsSequenced || index == 0)
+        return PhysicalRecordNumber();
+    return IndexSequenceNumber(index);
+}

@@ -116,6 +116,9 @@ public:
 protected:
     uint32_t CreateEngineCursor() override;
     void CloseEngineCursor() override;
+    // A result is numbered through the index named on the query, or else
+    // through the cursor's own current index.
+    uint32_t CurrentSequenceNumber() override;
     void DefineProperties(TFiler& filer) override;
 
 private:
