@@ -6,12 +6,12 @@
 #include <thread>
 #include <unistd.h>
 
-QDateTime Now()
+QDateTime LocalNow()
 {
     return QDateTime::currentDateTime();
 }
 
-QDate Date()
+QDate LocalDate()
 {
     return QDate::currentDate();
 }

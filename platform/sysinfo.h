@@ -6,9 +6,11 @@
 #include <QString>
 #include <cstdint>
 
-// The current local date and time, and the current local date.
-QDateTime Now();
-QDate Date();
+// The current local date and time, and the current local date. Not named
+// Now and Date: those are the dataset framework's date-time values, and one
+// program links both.
+QDateTime LocalNow();
+QDate LocalDate();
 
 // The platform's major version number. On Linux it is the kernel's (the
 // first number of its release, 6 for "6.1.0-18-amd64"); 0 when unknown.
