@@ -12,8 +12,8 @@
 //   datasets without a connection component share, one per path.
 //
 // Record buffer (musRecBufSize bytes): record image (musRecordSize) |
-// calculated area (CalcFieldsSize) | blob cache slots (reserved, 4 per blob
-// field) | record information (8: record number, reserved, bookmark flag,
+// calculated area (CalcFieldsSize) | blob cache slots (a 32-bit cache id per
+// blob field) | record information (8: record number, reserved, bookmark flag,
 // spare) | bookmark (FBookmarkSize).
 //
 // Invariants:
@@ -32,6 +32,7 @@
 #include "framework/dataset.h"
 #include "framework/fielddefs.h"
 #include "framework/fields.h"
+#include "framework/streams.h"
 
 #include <QString>
 #include <array>
@@ -271,6 +272,83 @@ class TAdsBCDField : public TBCDField {
 public:
     explicit TAdsBCDField(TComponent* owner);
 };
+
+// --- memo and binary fields
+// A blob cache is an in-memory copy of one memo or binary column of one
+// record; every record buffer owns one per blob field. Reading fills it from
+// the engine, writing changes only the cache and marks it modified, and the
+// record store writes modified caches back (Flush). A blob stream is what the
+// framework's blob fields read and write through; it works on the cache of
+// the field in the dataset's active record buffer.
+//
+// Content by engine type: binary for types 6 and 7 and for a memo (5) whose
+// memo data type is not 5; 8-bit text for memos of data type 5 and types 8,
+// 51 and 52; UTF-16 text (2 bytes per unit) for type 28. Text is held
+// without a terminator.
+class TAdsBlobCache : public TMemoryStream {
+    VARNEL_DECLARE_CLASS(TAdsBlobCache, TMemoryStream)
+public:
+    TAdsBlobCache() = default;
+
+    // Reuses the content when the cache already holds this cursor, column
+    // and record and no re-read is forced (position back to 0). Otherwise
+    // reads the column of record `ulRecNo` (0: empty content), moving the
+    // engine cursor onto that record when it stands elsewhere; an engine
+    // "no current record" or "invalid record number" gives empty content.
+    void RefreshCache(uint32_t hAdsTable, uint32_t ulFieldNo, uint32_t ulRecNo, bool bForceReread);
+    int64_t Write(const void* buffer, int64_t count) override;
+    // Empties the content and marks it modified.
+    void Truncate();
+    // Empties the content and forgets what it was read from.
+    void ClearCache();
+    // Writes a modified content into the engine's current record of the
+    // cursor it was read from (the caller positions the cursor).
+    void Flush();
+    bool IsCacheModified() const { return mbBlobModified; }
+
+    int64_t TableHandle() const { return mhAdsTable; }
+    uint32_t RecordNumber() const { return mulRecNum; }
+    uint32_t FieldNumber() const { return mulFieldNo; }
+
+private:
+    void ReadFromEngine(uint32_t hAdsTable, uint32_t ulFieldNo, uint32_t ulRecNo);
+
+    int64_t mhAdsTable = -1;
+    uint32_t mulRecNum = 0;
+    bool mbBlobModified = false;
+    uint32_t mulFieldNo = 0;
+};
+
+// Opened by TAdsDataSet::CreateBlobStream; owned by the caller. Reads and
+// seeks pass to the cache; writes need a write mode and a cache. A stream
+// that wrote or truncated marks its field modified and tells the dataset
+// when it is destroyed. The cache stays with its record buffer.
+class TAdsBlobStream : public TStream {
+    VARNEL_DECLARE_CLASS(TAdsBlobStream, TStream)
+public:
+    TAdsBlobStream(TField* Field, TBlobStreamMode Mode);
+    ~TAdsBlobStream() override;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override;
+    void Truncate();
+
+    TBlobStreamMode Mode() const { return moMode; }
+    // The cache the stream works on; nullptr when the dataset's state gave none.
+    TAdsBlobCache* Cache() const { return moAdsBlobCach; }
+    bool Modified() const { return mbModified; }
+
+private:
+    void CheckWritable() const;
+
+    TField* moField = nullptr;
+    TBlobStreamMode moMode = bmRead;
+    TAdsBlobCache* moAdsBlobCach = nullptr;
+    bool mbModified = false;
+};
+// --- end of memo and binary fields
 
 // ---------------------------------------------------------------------------
 // The dataset.
@@ -514,6 +592,38 @@ protected:
     TAdsSequencedLevel meSeqLevel = slStandard;
     uint16_t musAceTableType = 0;
     TAdsConnection* mpoAdsConnection = nullptr;
+
+    // --- memo and binary fields
+public:
+    // A stream over the field's content (see TAdsBlobStream); write modes
+    // need dsEdit or dsInsert.
+    std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
+    // Makes later blob streams on that memo or binary field treat it as binary.
+    void ADSSetFieldToBinary(const QString& strFieldName);
+    const QString& BinaryFieldName() const { return strBinaryFieldName; }
+    int32_t AdsBinaryFldLen() const { return mlBinaryFldLen; }
+    void SetAdsBinaryFldLen(int32_t value) { mlBinaryFldLen = value; }
+    // The cache in `buffer`'s slot for blob field `field`; nullptr without one.
+    TAdsBlobCache* BlobCacheOf(TRecordBuffer buffer, const TField* field) const;
+    // Clears every blob cache of `buffer` when the dataset has blob fields
+    // and is in dsBrowse, dsEdit, dsInsert, dsCalcFields or dsNewValue (the
+    // buffer receives a new record or is initialised for an insert).
+    void ClearBlobCaches(TRecordBuffer buffer);
+
+protected:
+    friend class TAdsBlobStream;
+    // The slots of a new buffer get fresh caches; a disposed buffer's
+    // caches are destroyed. A slot holds a 32-bit cache id (0: none).
+    void CreateBlobCaches(TRecordBuffer buffer);
+    void DestroyBlobCaches(TRecordBuffer buffer);
+    // What a new stream finds: the refreshed cache of the active record
+    // buffer, or nullptr in states without one.
+    TAdsBlobCache* OpenBlobCache(TField* field, TBlobStreamMode mode);
+
+private:
+    std::vector<std::unique_ptr<TAdsBlobCache>> mpoBlobCaches;  // by id - 1
+    std::vector<uint32_t> mFreeBlobCacheIds;
+    // --- end of memo and binary fields
 };
 
 // ---------------------------------------------------------------------------

@@ -27,11 +27,18 @@ TRecordBuffer TAdsDataSet::NewRecordBuffer()
 {
     auto* buffer = new quint8[musRecBufSize];
     std::memset(buffer, 0, musRecBufSize);
+    try {
+        CreateBlobCaches(buffer);
+    } catch (...) {
+        delete[] buffer;
+        throw;
+    }
     return buffer;
 }
 
 void TAdsDataSet::DisposeRecordBuffer(TRecordBuffer& buffer)
 {
+    DestroyBlobCaches(buffer);
     delete[] buffer;
     buffer = nullptr;
 }
@@ -112,8 +119,10 @@ void TAdsDataSet::ReadEngineRecord(TRecordBuffer buffer, uint32_t length)
     Check(ace::AdsGetRecord(cursor, buffer, &length));
     uint32_t bookmarkLength = uint32_t(FBookmarkSize);
     Check(ace::AdsGetBookmark60(OrderHandle(), buffer + musBookmarkOfs, &bookmarkLength));
-    if (BlobFieldCount() > 0)
+    if (BlobFieldCount() > 0) {
         ClearMemoMarkers(buffer);
+        ClearBlobCaches(buffer);
+    }
     if (musOpenCharType == ADS_OEM)
         RereadOemColumns(buffer);
 }
