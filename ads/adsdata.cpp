@@ -1,5 +1,5 @@
-// The dataset's construction and destruction, its version text, the
-// dataset registry and the operations that belong to later steps.
+// The dataset's construction and destruction, its version text and the
+// dataset registry.
 #include "ads/adsdata.h"
 
 #include "ads/ace.h"
@@ -65,27 +65,6 @@ void TAdsDataSet::SetIndexFieldNames(const QString& value)
     if (!value.isEmpty())
         mstrIndexName.clear();
 }
-
-void TAdsDataSet::SetScoped(bool value)
-{
-    mbScoped = value;
-}
-
-// Engine filters and scopes come with a later step of the layer; until then
-// a dataset asked for one refuses instead of showing unfiltered records.
-void TAdsDataSet::ActivateFilter()
-{
-    RaiseDataSetError(QStringLiteral("Engine filters are not available on this dataset yet."));
-}
-
-void TAdsDataSet::DeactivateFilter() {}
-
-void TAdsDataSet::ActivateScope()
-{
-    RaiseDataSetError(QStringLiteral("Scopes are not available on this dataset yet."));
-}
-
-void TAdsDataSet::DeactivateScope() {}
 
 // ---------------------------------------------------------------------------
 // DataSetRegistry.

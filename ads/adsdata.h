@@ -407,9 +407,9 @@ public:
     bool Scoped() const { return mbScoped; }
     void SetScoped(bool value);
     const QString& ScopeBegin() const { return mstrScopeStart; }
-    void SetScopeBegin(const QString& value) { mstrScopeStart = value; }
+    void SetScopeBegin(const QString& value);
     const QString& ScopeEnd() const { return mstrScopeEnd; }
-    void SetScopeEnd(const QString& value) { mstrScopeEnd = value; }
+    void SetScopeEnd(const QString& value);
     const QString& TableName() const { return mstrTableName; }
 
     // --- database resolution and implicit connections
@@ -446,11 +446,40 @@ public:
     // Raises the layer's own message (code 5121) for this dataset.
     [[noreturn]] void RaiseDataSetError(const QString& message);
 
-    // Operations of later steps (filters, scopes); here they refuse clearly.
+    // --- filters, scopes and Locate
+    // Filter and Filtered become an engine filter on the open cursor (an
+    // optimized one unless AdsOptimizedFilters is off); Scoped puts
+    // ScopeBegin/ScopeEnd on the active index. Locate seeks in an index that
+    // covers the key fields exactly and otherwise lets the engine evaluate a
+    // generated expression; Lookup reads a match without moving the dataset.
+    void SetFilter(const QString& text) override;
+    void SetFiltered(bool value) override;
     virtual void ActivateFilter();
     virtual void DeactivateFilter();
     virtual void ActivateScope();
     virtual void DeactivateScope();
+    bool Locate(const QString& keyFields, const Variant& keyValues, TLocateOptions options) override;
+    Variant Lookup(const QString& keyFields, const Variant& keyValues, const QString& resultFields) override;
+    // Scans from the top of the active order for the first record that
+    // satisfies the expression; the engine cursor stays on it (or at the end).
+    bool LocateLocally(const QString& strFilter);
+    // The filter text as the engine gets it, and whether exact string
+    // comparison stays on (a trailing wildcard in a literal turns it off).
+    QString PrepareFilterText(bool& exact);
+    // The wildcard rule on a UTF-8 filter text: an asterisk that ends a
+    // quoted literal (not made of asterisks only) is removed and clears
+    // `exact`; the argument of CONTAINS(...) is left as it is.
+    static QByteArray StripFilterWildcards(const QByteArray& text, bool& exact);
+    // The engine expression that matches the key values held in the filter
+    // buffer (state dsFilter only).
+    QString BuildLocateExpression(const QList<TField*>& fields, bool caseInsensitive);
+    // Every key field is a segment of the index and together they take the
+    // positions 1 .. p without a gap (p <= 100); `lastSegment` receives the
+    // upper-case name at position p.
+    static bool IndexCoversFields(const QString& indexFields, const QString& keyFields, QString* lastSegment = nullptr);
+    // The index the Locate search tries first (the active one), or -1.
+    virtual int64_t PreferredIndexHandle();
+    // --- end of filters, scopes and Locate
 
     // Internal operations shared with the later parts of the layer.
     void ReadEngineRecord(TRecordBuffer buffer, uint32_t length);
@@ -536,6 +565,23 @@ protected:
 
     void Check(uint32_t code) { CheckAdsResult(this, code); }
     uint32_t OrderHandle() const;
+
+    // --- filters, scopes and Locate
+    // May reorder the Locate index candidates (the first `count` entries).
+    virtual void OrderIndexCandidates(uint32_t* candidates, uint16_t count);
+    bool HasActiveIndex() const { return mlActiveHandle != -1 && mlActiveHandle != 0 && mlActiveHandle != mlHandle; }
+    bool LocateRecord(const QString& keyFields, const Variant& keyValues, TLocateOptions options);
+    void AssignKeyValues(const QList<TField*>& fields, const Variant& keyValues);
+    uint16_t EngineTypeOf(const TField* field) const;
+    int64_t ChooseLocateIndex(const QString& keyFields, QString& lastSegment);
+    QString ActiveIndexFieldNames();
+    QString IndexSegmentNames(uint32_t index);
+    bool IndexIsRestricted(uint32_t index);
+    bool SeekKey(uint32_t index, const QList<TField*>& fields, const QString& lastSegment, TLocateOptions options);
+    bool LocateByExpression(const QList<TField*>& fields, TLocateOptions options);
+    QByteArray TranslateExpression(const QByteArray& text, bool longToShort);
+    void StoreScopeText(QString& target, const QString& value);
+    // --- end of filters, scopes and Locate
     void RefreshFieldDefsFrom(uint32_t cursor);
     void AllocateKeyBuffers();
     void FreeKeyBuffers();

@@ -113,7 +113,14 @@ public:
 
     void InvalidateAceHandles() override;
 
+    // --- filters, scopes and Locate: the result's own order comes first
+    int64_t PreferredIndexHandle() override;
+
 protected:
+    void OrderIndexCandidates(uint32_t* candidates, uint16_t count) override;
+    // The cursor's current index, 0 when it has none.
+    uint32_t CursorCurrentIndex();
+    // --- end of filters, scopes and Locate
     uint32_t CreateEngineCursor() override;
     void CloseEngineCursor() override;
     // A result is numbered through the index named on the query, or else

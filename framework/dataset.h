@@ -422,6 +422,11 @@ protected:
     // subclass), none otherwise. A subclass with more states overrides it.
     virtual TRecordBuffer ActiveRecordBuffer() const;
     void SetFilterBuffer(TRecordBuffer buffer) { mFilterBuffer = buffer; }
+    // For a dataset whose cursor does the filtering: the settings stored
+    // without the framework's re-positioning, which that dataset does itself
+    // once its cursor has the new filter.
+    void StoreFilterText(const QString& text) { mFilterText = text; }
+    void StoreFiltered(bool value) { mFiltered = value; }
     // Runs OnFilterRecord in dsFilter on `buffer`; an exception from the
     // handler goes to the application handler when one is installed.
     bool AcceptByFilterEvent(TRecordBuffer buffer);
