@@ -2,6 +2,7 @@
 
 #include "engine/core/connection.h"
 #include "engine/core/errors.h"
+#include "engine/storage/storage_error.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,7 +12,7 @@ namespace engine {
 
 namespace {
 
-constexpr const char* kTableName = "result.adt";
+constexpr const char* kTableBase = "result";
 
 std::string TemporaryBase()
 {
@@ -56,6 +57,18 @@ int32_t CheckedInteger(const sql::Value& value, const sql::ResultColumn& column)
     return static_cast<int32_t>(value.integer);
 }
 
+// A result keeps the autoincrement values of its source rows; a table gives
+// its own only to records appended through its write paths.
+void WriteAutoincValue(const storage::RecordLayout& layout, size_t field, uint8_t* image, const sql::Value& value)
+{
+    if (value.integer < 0 || value.integer > std::numeric_limits<uint32_t>::max())
+        throw EngineError(AE_VALUE, "The value " + std::to_string(value.integer) + " of column \""
+                                        + layout.Fields()[field].name + "\" does not fit an autoincrement column.");
+    const auto number = static_cast<uint32_t>(value.integer);
+    const uint8_t bytes[4] = {uint8_t(number), uint8_t(number >> 8), uint8_t(number >> 16), uint8_t(number >> 24)};
+    layout.SetRaw(field, image, bytes, sizeof bytes);
+}
+
 void WriteValue(storage::Table& table, size_t field, uint8_t* image, const sql::Value& given,
                 const sql::ResultColumn& column)
 {
@@ -68,6 +81,10 @@ void WriteValue(storage::Table& table, size_t field, uint8_t* image, const sql::
     using sql::DataType;
     switch (value.type) {
     case DataType::Integer:
+        if (layout.Fields()[field].type == storage::ft::AutoInc) {
+            WriteAutoincValue(layout, field, image, value);
+            break;
+        }
         // Only a 32-bit Integer column needs the range check; wider ones take the value whole.
         layout.SetInteger(field, image,
                           layout.Fields()[field].type == storage::ft::Integer ? CheckedInteger(value, column)
@@ -82,6 +99,8 @@ void WriteValue(storage::Table& table, size_t field, uint8_t* image, const sql::
     case DataType::Binary:
         if (storage::IsMemoType(layout.Fields()[field].type))
             table.WriteMemo(field, image, reinterpret_cast<const uint8_t*>(value.text.data()), value.text.size());
+        else if (value.type == DataType::Binary)
+            layout.SetRaw(field, image, reinterpret_cast<const uint8_t*>(value.text.data()), value.text.size());
         else
             layout.SetText(field, image, value.text);
         break;
@@ -95,8 +114,35 @@ void WriteRows(storage::Table& table, const sql::ResultSet& rows)
         std::vector<uint8_t> image = table.Layout().BlankRecord();
         for (size_t i = 0; i < row.size(); ++i)
             WriteValue(table, i, image.data(), row[i], rows.columns[i]);
-        table.AppendRecord(image.data());
+        table.AppendRecordAsGiven(image.data());
     }
+}
+
+// The kind of the result table: the statement's table type when that type
+// holds every column with its type as it is, else the engine's own format,
+// which holds them all. The cursor reports the kind, and the record images
+// follow it, so a caller decodes them by the rules of that table type.
+storage::TableKind ResultKind(const sql::ResultSet& rows, const std::string& definition)
+{
+    if (rows.tableType < ADS_NTX || rows.tableType > ADS_VFP || rows.tableType == ADS_ADT)
+        return storage::TableKind::ADT;
+    auto kind = static_cast<storage::TableKind>(rows.tableType);
+    storage::RecordLayout wanted;
+    try {
+        wanted = storage::Table::LayoutFor(storage::TableKind::ADT, definition);
+        storage::RecordLayout planned = storage::Table::LayoutFor(kind, definition);
+        for (size_t i = 0; i < wanted.Fields().size(); ++i)
+            if (planned.Fields()[i].type != wanted.Fields()[i].type)
+                return storage::TableKind::ADT;
+    } catch (const storage::StorageError&) {
+        return storage::TableKind::ADT; // a type, length or name the kind cannot hold
+    }
+    return kind;
+}
+
+const char* ExtensionOf(storage::TableKind kind)
+{
+    return kind == storage::TableKind::ADT ? ".adt" : ".dbf";
 }
 
 void RemoveTree(const std::string& folder) noexcept
@@ -153,17 +199,18 @@ ADSHANDLE OpenResultCursor(const sql::ResultSet& rows, ADSHANDLE hConnect)
 {
     std::string folder = MakePrivateFolder();
     try {
-        std::string path = folder + "/" + kTableName;
+        std::string definition = ResultDefinition(rows.columns);
+        storage::TableKind kind = ResultKind(rows, definition);
+        std::string path = folder + "/" + kTableBase + ExtensionOf(kind);
         {
-            std::unique_ptr<storage::Table> written =
-                storage::Table::Create(path, storage::TableKind::ADT, ResultDefinition(rows.columns));
+            std::unique_ptr<storage::Table> written = storage::Table::Create(path, kind, definition);
             WriteRows(*written, rows);
             written->Close();
         }
         storage::OpenOptions readOnly;
         readOnly.readOnly = true;
-        auto cursor = std::make_shared<ResultCursor>(storage::Table::Open(path, storage::TableKind::ADT, readOnly),
-                                                     hConnect, folder);
+        auto cursor =
+            std::make_shared<ResultCursor>(storage::Table::Open(path, kind, readOnly), hConnect, folder);
         folder.clear(); // the cursor owns it now
         cursor->GotoTop(); // a result is read from its first row without a move
         std::shared_ptr<Connection> connection = LookUp<Connection>(hConnect, "opening a result");

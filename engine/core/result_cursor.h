@@ -1,7 +1,9 @@
-// A statement's result as a cursor: the rows written into an ADT table in a
+// A statement's result as a cursor: the rows written into a table in a
 // private temporary folder, opened read-only, so every cursor call (skip,
 // bookmarks, record numbers, fields, memos, filters, counting) works on it
-// as on any table.
+// as on any table. The table is of the statement's table type when that type
+// holds every column with its type, else of the engine's own type (ADT);
+// procedure rows are always ADT.
 //
 // Invariants:
 // - The folder is made by the engine (mkdtemp, mode 0700) for this one
@@ -10,9 +12,12 @@
 //   should Close never run.
 // - Record numbers are 1..row count in the order of the rows and never
 //   change: the table is static and read-only.
-// - Column types follow the declared result columns: text with a length is
-//   Char of that length, text without one a Memo; integers are 32-bit
-//   Integer columns (a larger value is refused, never wrapped).
+// - Column types follow the declared result columns: a column taken from a
+//   table keeps that column's type, length and decimals, and its values as
+//   stored (autoincrement and modification times included); for an
+//   expression, text with a length is Char of that length, text without one
+//   a Memo; integers are 32-bit Integer columns (a larger value is refused,
+//   never wrapped).
 #pragma once
 
 #include "engine/core/cursor.h"

@@ -23,12 +23,20 @@ struct ResultColumn {
     // ("Numeric,10,2"), when the column came from a table column and keeps
     // its type; empty: derived from `type` and `length`.
     std::string definition = {};
+    // The engine type of the table column the values come from; 0 for an
+    // expression. Unicode columns (26, 27, 28) carry their values as
+    // UTF-16LE bytes, so that no character is lost on the way to the result.
+    uint16_t sourceType = 0;
 };
 
 // Rows a statement yields. Invariant: every row has one value per column.
 struct ResultSet {
     std::vector<ResultColumn> columns;
     std::vector<std::vector<Value>> rows;
+    // The table type (1 NTX, 2 CDX, 3 ADT, 4 VFP) of the statement that read
+    // the rows from tables: the result is a table of that type when the type
+    // holds every column as it is. 0: the engine's own format (procedure rows).
+    uint16_t tableType = 0;
 };
 
 // A data statement's outcome: rows when it yields a cursor, and the count

@@ -2,6 +2,7 @@
 
 #include "engine/core/cursor.h"
 #include "engine/core/errors.h"
+#include "engine/core/open_table.h"
 #include "engine/core/transaction.h"
 #include "engine/sql/functions.h"
 #include "engine/sql/lexer.h"
@@ -369,14 +370,16 @@ std::shared_ptr<ResultSet> CollectRows(sqlite3* db, Run& run, sqlite3_stmt* stmt
         std::vector<Value> row;
         row.reserve(static_cast<size_t>(count));
         for (int c = 0; c < count; ++c) {
-            Value value = ColumnValue(stmt, c);
-            row.push_back(declared[c] ? Typed(value, *declared[c]) : value);
+            row.push_back(declared[c] ? Typed(ColumnValue(stmt, c, declared[c]->sourceType), *declared[c])
+                                      : ColumnValue(stmt, c));
         }
         result->rows.push_back(std::move(row));
     }
     for (int c = 0; c < count; ++c)
         result->columns.push_back(declared[c] ? *declared[c] : InferredColumn(ColumnName(stmt, c), result->rows, c));
     MakeNamesDistinct(result->columns);
+    result->tableType =
+        static_cast<uint16_t>(engine::TableKindFor(run.settings.connection, run.settings.tableType, kFunction));
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/core/field_access.h"
 #include "engine/sql/sql_error.h"
+#include "engine/storage/table_definition.h"
 #include "platform/codepage/codepage.h"
 
 #include <cmath>
@@ -44,46 +45,51 @@ const char* AffinityWord(const storage::FieldDesc& field)
     return "NUMERIC"; // dates and times: ISO texts that never read as numbers
 }
 
-ResultColumn Column(const std::string& name, DataType type, std::string definition, uint32_t length = 0,
-                    uint32_t decimals = 0)
+// How the values of an engine column type travel from SQLite to the result.
+DataType ValueTypeOf(uint16_t type)
 {
-    ResultColumn column;
-    column.name = name;
-    column.type = type;
-    column.length = length;
-    column.decimals = decimals;
-    column.definition = std::move(definition);
-    return column;
+    switch (type) {
+    case ft::Numeric: case ft::Double: case ft::CurDouble: case ft::Money: return DataType::Double;
+    case ft::Integer: case ft::AutoInc: case ft::ShortInt: case ft::LongInt: return DataType::Integer;
+    case ft::Logical: return DataType::Logical;
+    case ft::Date: case ft::CompactDate: return DataType::Date;
+    case ft::Time: return DataType::Time;
+    case ft::TimeStamp: case ft::ModTime: return DataType::TimeStamp;
+    default: return IsBinaryType(type) || engine::IsUnicodeType(type) ? DataType::Binary : DataType::String;
+    }
+}
+
+// The result table's definition of a column of an engine type, so that the
+// result reports the type, length and decimals of the table column. The
+// memo-like kinds that have no name in the definition grammar take the
+// memo kind that holds the same content.
+std::string DefinitionOf(uint16_t type, uint32_t length, uint32_t decimals)
+{
+    std::string len = std::to_string(length), dec = std::to_string(decimals);
+    switch (type) {
+    case ft::VarCharMemo: return "Memo";
+    case ft::BinaryText: return "Binary";
+    case ft::ImageText: return "Image";
+    case ft::String: case ft::CIString: case ft::VarChar: case ft::Raw: case ft::VarBinary:
+        return storage::TypeName(type) + "," + len;
+    case ft::NChar: case ft::NVarChar: return storage::TypeName(type) + "," + std::to_string(length / 2);
+    case ft::Numeric: return "Numeric," + len + "," + dec;
+    case ft::Double: case ft::CurDouble: return storage::TypeName(type) + "," + dec;
+    default: return storage::TypeName(type);
+    }
 }
 
 // The result-table column that holds values of an engine column type.
 ResultColumn ColumnForType(const std::string& name, uint16_t type, uint32_t length, uint32_t decimals)
 {
-    std::string len = std::to_string(length);
-    switch (type) {
-    case ft::String: return Column(name, DataType::String, "Char," + len, length);
-    case ft::CIString: return Column(name, DataType::String, "CIChar," + len, length);
-    case ft::VarChar: return Column(name, DataType::String, "VarChar," + len, length);
-    case ft::NChar: case ft::NVarChar:
-        return Column(name, DataType::String, "Char," + std::to_string(length / 2), length / 2);
-    case ft::Memo: case ft::VarCharMemo: case ft::NMemo: return Column(name, DataType::String, "Memo");
-    case ft::Image: case ft::ImageText: return Column(name, DataType::Binary, "Image");
-    case ft::Binary: case ft::BinaryText: case ft::Raw: case ft::VarBinary:
-        return Column(name, DataType::Binary, "Binary");
-    case ft::Numeric:
-        return Column(name, DataType::Double, "Numeric," + len + "," + std::to_string(decimals), length, decimals);
-    case ft::Integer: case ft::AutoInc: return Column(name, DataType::Integer, "Integer");
-    case ft::ShortInt: return Column(name, DataType::Integer, "ShortInt");
-    case ft::LongInt: return Column(name, DataType::Integer, "LongInt");
-    case ft::Double: case ft::CurDouble:
-        return Column(name, DataType::Double, "Double," + std::to_string(decimals), 8, decimals);
-    case ft::Money: return Column(name, DataType::Double, "Money", 8, 4);
-    case ft::Logical: return Column(name, DataType::Logical, "Logical");
-    case ft::Date: case ft::CompactDate: return Column(name, DataType::Date, "Date");
-    case ft::Time: return Column(name, DataType::Time, "Time");
-    case ft::TimeStamp: case ft::ModTime: return Column(name, DataType::TimeStamp, "TimeStamp");
-    default: return Column(name, DataType::String, "Memo");
-    }
+    ResultColumn column;
+    column.name = name;
+    column.type = ValueTypeOf(type);
+    column.length = type == ft::NChar || type == ft::NVarChar ? length / 2 : length;
+    column.decimals = decimals;
+    column.definition = DefinitionOf(type, length, decimals);
+    column.sourceType = type;
+    return column;
 }
 
 void ResultText(sqlite3_context* context, const std::string& ansi)
@@ -338,6 +344,17 @@ Value ValueOf(sqlite3_value* value)
 Value ColumnValue(sqlite3_stmt* statement, int column)
 {
     return ValueOf(sqlite3_column_value(statement, column));
+}
+
+Value ColumnValue(sqlite3_stmt* statement, int column, uint16_t sourceType)
+{
+    if (!engine::IsUnicodeType(sourceType) || sqlite3_column_type(statement, column) != SQLITE_TEXT)
+        return ColumnValue(statement, column);
+    const void* units = sqlite3_column_text16(statement, column);
+    size_t count = static_cast<size_t>(sqlite3_column_bytes16(statement, column)) / 2;
+    std::vector<uint8_t> bytes =
+        engine::LittleEndianFromUnits(std::u16string_view(static_cast<const char16_t*>(units), count));
+    return Value::Binary(std::string(bytes.begin(), bytes.end()));
 }
 
 void ResultValue(sqlite3_context* context, const Value& value)

@@ -46,6 +46,9 @@ int BindValue(sqlite3_stmt* statement, int position, const Value& value);
 // The SQLite value as a script value (8-bit text, raw bytes, numbers).
 Value ValueOf(sqlite3_value* value);
 Value ColumnValue(sqlite3_stmt* statement, int column);
+// The value of a result column taken from a table column of `sourceType`:
+// Unicode text as UTF-16LE bytes (see ResultColumn::sourceType).
+Value ColumnValue(sqlite3_stmt* statement, int column, uint16_t sourceType);
 
 // Gives SQLite a script value (a function's result).
 void ResultValue(sqlite3_context* context, const Value& value);

@@ -186,9 +186,20 @@ void Table::WriteRecord(uint32_t recno, const uint8_t* image)
 
 uint32_t Table::AppendRecord(const uint8_t* image)
 {
+    return Append(image, false);
+}
+
+uint32_t Table::AppendRecordAsGiven(const uint8_t* image)
+{
+    return Append(image, true);
+}
+
+uint32_t Table::Append(const uint8_t* image, bool keepGiven)
+{
     CheckWritable();
     std::vector<uint8_t> copy(image, image + mLayout.RecordLength());
-    PrepareForWrite(copy.data(), 0, true);
+    if (!keepGiven)
+        PrepareForWrite(copy.data(), 0, true);
     State& state = *mState;
     ScopedLock lock(state.file, lockspace::kHeader, true);
     uint8_t word[4];
@@ -205,7 +216,13 @@ uint32_t Table::AppendRecord(const uint8_t* image)
         state.file.ReadAt(slot.fileOffset, stored, state.header.dbf ? 5 : 4, "header");
         uint32_t value = std::max<uint32_t>(GetU32(stored), 1);
         uint32_t step = state.header.dbf && stored[4] ? stored[4] : 1;
-        PutU32(copy.data() + mLayout.Field(slot.field).offset, value);
+        uint8_t* place = copy.data() + mLayout.Field(slot.field).offset;
+        if (keepGiven) {
+            uint32_t given = GetU32(place);
+            nextValues.push_back({slot.fileOffset, std::max(value, given + step)});
+            continue;
+        }
+        PutU32(place, value);
         mLastAutoinc = value;
         nextValues.push_back({slot.fileOffset, value + step});
     }

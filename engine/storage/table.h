@@ -128,6 +128,10 @@ public:
     // Appends a record and returns its number. Autoincrement fields receive
     // the table's next value (see LastAutoinc); ModTime fields the current time.
     uint32_t AppendRecord(const uint8_t* image);
+    // Appends a copy of a record that must keep every value it holds (a
+    // statement's result): autoincrement and ModTime fields keep the image's
+    // values, and the autoincrement counters move past the values kept.
+    uint32_t AppendRecordAsGiven(const uint8_t* image);
     // Value given to the last autoincrement field by this object's last
     // append; 0 when it has appended nothing.
     uint32_t LastAutoinc() const { return mLastAutoinc; }
@@ -185,6 +189,7 @@ private:
     void CheckRecordNumber(uint32_t recno) const;
     uint64_t RecordOffset(uint32_t recno) const;
     void PrepareForWrite(uint8_t* image, uint32_t recno, bool append);
+    uint32_t Append(const uint8_t* image, bool keepGiven);
     void StampLastUpdate();
     void ReplaceFiles(const std::string& tableTemp, const std::string& memoTemp);
     void RewriteRecords(bool keepRecords);

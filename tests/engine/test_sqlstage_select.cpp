@@ -162,8 +162,8 @@ TEST(StageSelectNulls, NullsAndUnicodeOfTheEnginesOwnFormatSurvive)
     char16_t word[16] = {};
     UNSIGNED32 length = 16;
     ASSERT_ADS_OK(AdsGetFieldW(cursor, "WORD", word, &length, ADS_TRIM));
-    // The result column is 8-bit text: what the system code page holds survives.
-    EXPECT_EQ(std::u16string(word, length), u"?\u00e9?");
+    // The result column keeps the table column's Unicode type: every character survives.
+    EXPECT_EQ(std::u16string(word, length), u"\u0416\u00e9\u4e2d");
     ASSERT_ADS_OK(AdsCloseTable(cursor));
 }
 
