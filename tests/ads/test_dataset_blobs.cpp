@@ -510,3 +510,17 @@ TEST(DataSetBlobs, ReopenedDatasetsReadThroughFreshCaches)
         EXPECT_EQ(table.query->FieldByName("NOTE")->AsString(), "x");
     }
 }
+
+// The progress monitor's read: the server's statement list lists the
+// listing statement itself, whose "Query" memo reads as its text.
+TEST(DataSetBlobs, StatementListQueryMemoReadsAsText)
+{
+    testsupport::TempFolder folder;
+    auto query = QueryOn(folder.path(), "EXECUTE PROCEDURE sp_GetSQLStatements()");
+    query->Open();
+    ASSERT_FALSE(query->IsEmpty());
+    TField* text = query->FieldByName("Query");
+    EXPECT_EQ(TypeName(text->DataType()), TypeName(ftMemo));
+    EXPECT_TRUE(text->AsString().contains("sp_GetSQLStatements", Qt::CaseInsensitive)) << text->AsString().toStdString();
+    EXPECT_FALSE(text->IsNull());
+}
