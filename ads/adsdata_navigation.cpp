@@ -24,6 +24,10 @@ constexpr uint16_t kRefreshCount = ADS_REFRESHCOUNT;
 constexpr uint16_t kConditionBufferSize = 510;
 constexpr uint16_t kScopeBufferSize = 4082;
 
+// Relative error allowed when a relative key position is turned back into a
+// key number.
+constexpr double kPositionTolerance = 1e-12;
+
 int32_t StoredNumber(const quint8* place)
 {
     int32_t number = 0;
@@ -326,7 +330,10 @@ uint32_t TAdsDataSet::IndexSequenceNumber(uint32_t index)
         position = 0.0;
     else
         Check(code);
-    return uint32_t(std::trunc(double(count) * position));
+    // The position is k / n of the engine's n keys; multiplied back it can
+    // land a hair below k, which truncation alone would turn into k - 1.
+    const double number = double(count) * position;
+    return uint32_t(std::trunc(number + number * kPositionTolerance));
 }
 
 uint32_t TAdsDataSet::CurrentSequenceNumber()
