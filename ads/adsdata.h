@@ -4,8 +4,6 @@
 // - TACEFieldDefs: the engine's description of every column of the open
 //   cursor (name, number, offset and length in the record image, type).
 // - TAdsStringField / TAdsBCDField: the layer's field classes.
-// - TAdsBlobCache / TAdsBlobStream: memo and binary contents, one cache per
-//   blob field in every record buffer, and the streams blob fields use.
 // - TAdsDataSet: opening and closing the cursor, the record buffer and its
 //   regions, reading engine records into buffers, field definitions from
 //   the engine, database-name resolution and implicit connections.
@@ -672,6 +670,54 @@ private:
     std::vector<std::unique_ptr<TAdsBlobCache>> mpoBlobCaches;  // by id - 1
     std::vector<uint32_t> mFreeBlobCacheIds;
     // --- end of memo and binary fields
+
+    // --- field values
+    // Values pass between the engine's record image and the framework's
+    // native formats by engine type and table kind (adsdata_values*.cpp).
+public:
+    bool GetFieldData(TField* field, void* buffer) override;
+    void PutFieldData(TField* field, const void* buffer) override;
+    // In dsSetKey without an active index every field counts; otherwise a
+    // data field that is a segment of the active index.
+    bool IsIndexField(TField* field) const override;
+    // The null test on the raw bytes of column `def` (at `column`, `length`
+    // bytes) of `record`, by the table kind's conventions.
+    bool FieldValueIsNull(const quint8* column, uint32_t length, const TACEFieldDef& def, TRecordBuffer record,
+                          uint16_t engineType);
+    // Raw -> native. `isNull` is always set; the value is converted only
+    // into a given buffer and only when not null.
+    void ReadFieldValue(TField* field, TRecordBuffer record, bool& isNull, void* buffer);
+    // Native -> raw into column `column` (1-based) of `record`; a nullptr
+    // source writes the table kind's null.
+    void WriteFieldValue(uint16_t column, TFieldType nativeType, const void* source, TRecordBuffer record);
+
+    // Engine types 5-8 and 28, whose content is read through blob streams.
+    static bool IsMemoLikeType(uint16_t engineType);
+
+protected:
+    enum TValueTableKind { vtkADT, vtkVFP, vtkDBF };
+    TValueTableKind ValueTableKind() const;
+    const TACEFieldDef* ColumnDef(int column) const;
+    bool ColumnIsNull(TField* field, const TACEFieldDef& def, TRecordBuffer record);
+    bool VfpNullFlag(const TACEFieldDef& def, TRecordBuffer record);
+    void SetVfpSystemFlag(const TACEFieldDef& def, TRecordBuffer record, uint16_t option, bool flag);
+    uint32_t VariableLength(const TACEFieldDef& def, TRecordBuffer record);
+    void WriteNullValue(const TACEFieldDef& def, TRecordBuffer record);
+    void WriteVariableLength(const TACEFieldDef& def, TRecordBuffer record, uint32_t n);
+    bool WriteColumnBytes(const TACEFieldDef& def, TFieldType nativeType, const void* source, TRecordBuffer record);
+    QByteArray NumericColumnText(const TACEFieldDef& def, TFieldType nativeType, const void* source);
+    void WriteEngineDate(const TACEFieldDef& def, int32_t dayNumber, quint8* place);
+    // Only empty text zero-fills a character column: on ADT without
+    // AdsPreserveSpaces (it then reads back as null).
+    bool EmptyTextIsZeroFilled(bool empty) const;
+    void WriteKeyLength(TField* field, const void* buffer, TRecordBuffer record);
+    uint16_t ActiveIndexSegmentCount();
+    int SegmentFieldNumber(uint16_t segment);
+    // A default expression converted to the native value written into the
+    // column; false when the expression writes nothing.
+    bool DefaultValue(const TACEFieldDef& def, const QString& expression, TFieldType& nativeType, QByteArray& value);
+    void ApplyDefaultExpression(const TACEFieldDef& def, TRecordBuffer buffer);
+    // --- end of field values
 };
 
 // ---------------------------------------------------------------------------

@@ -73,12 +73,6 @@ void TAdsDataSet::ResetRecordBuffer(TRecordBuffer buffer)
     std::memset(buffer + musBookmarkOfs, 0, size_t(qMin(FBookmarkSize, 4)));
 }
 
-// A new record starts as the engine's empty record.
-void TAdsDataSet::InitNewRecord(TRecordBuffer buffer)
-{
-    Check(ace::AdsGetNullRecord(uint32_t(mlHandle), buffer, musRecordSize));
-}
-
 void TAdsDataSet::ClearCalculatedArea(TRecordBuffer buffer)
 {
     if (CalcFieldsSize() > 0)
