@@ -4,6 +4,8 @@
 // - TACEFieldDefs: the engine's description of every column of the open
 //   cursor (name, number, offset and length in the record image, type).
 // - TAdsStringField / TAdsBCDField: the layer's field classes.
+// - TAdsBlobCache / TAdsBlobStream: memo and binary contents, one cache per
+//   blob field in every record buffer, and the streams blob fields use.
 // - TAdsDataSet: opening and closing the cursor, the record buffer and its
 //   regions, reading engine records into buffers, field definitions from
 //   the engine, database-name resolution and implicit connections.
