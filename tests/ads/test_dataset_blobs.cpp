@@ -524,3 +524,34 @@ TEST(DataSetBlobs, StatementListQueryMemoReadsAsText)
     EXPECT_TRUE(text->AsString().contains("sp_GetSQLStatements", Qt::CaseInsensitive)) << text->AsString().toStdString();
     EXPECT_FALSE(text->IsNull());
 }
+
+// A calculated field may read a memo of the record being computed: the
+// stream opened in dsCalcFields works on that record's own cache.
+TEST(DataSetBlobs, CalculatedFieldsReadMemosOfTheirRecord)
+{
+    BlobTable table("CREATE TABLE t (ID Integer, NOTE Memo);"
+                    "INSERT INTO t VALUES (1, 'one'); INSERT INTO t VALUES (2, 'three');"
+                    "INSERT INTO t VALUES (3, NULL);");
+    TAdsQuery& query = *table.query;
+    auto* id = new TIntegerField(&query);
+    id->SetFieldName("ID");
+    id->SetDataSet(&query);
+    auto* note = new TMemoField(&query);
+    note->SetFieldName("NOTE");
+    note->SetSize(1);
+    note->SetDataSet(&query);
+    auto* length = new TIntegerField(&query);
+    length->SetFieldName("NOTE_LENGTH");
+    length->SetCalculated(true);
+    length->SetDataSet(&query);
+    query.OnCalcFields = [&](TDataSet*) { length->SetAsInteger(int(note->AsString().size())); };
+    table.Open();
+    const int expected[] = {3, 5, 0};
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row + 1);
+        EXPECT_EQ(id->AsInteger(), row + 1);
+        EXPECT_EQ(length->AsInteger(), expected[row]);
+        EXPECT_EQ(note->AsString().size(), expected[row]) << "the browse read sees the same content";
+        query.Next();
+    }
+}
