@@ -1,6 +1,7 @@
 // The query component: construction and destruction, the SQL text and the
-// parameter list that follows it, table type and database name, the master
-// link, and the properties kept only for window definitions.
+// parameter list that follows it, table type and database name, and the
+// properties kept only for window definitions (the master link is in
+// adstable_master.cpp).
 #include "ads/adstable.h"
 
 #include "ads/ace.h"
@@ -110,88 +111,6 @@ void TAdsQuery::Constraints()
 void TAdsQuery::UpdateObject()
 {
     RaiseDataSetError(QStringLiteral("The property \"UpdateObject\" is not supported."));
-}
-
-// ---------------------------------------------------------------------------
-// Master link.
-
-void TAdsQuery::SetDataSource(TDataSource* value)
-{
-    if (value && IsLinkedTo(value))
-        RaiseDataSetError(QStringLiteral("Circular Data Link"));
-    moDataLink->SetDataSource(value);
-}
-
-void TAdsQuery::RefreshFromMaster()
-{
-    DisableControls();
-    try {
-        TDataSet* master = moDataLink->DataSet();
-        if (master && master->Active() && master->State() != dsSetKey) {
-            Close();
-            Open();
-        }
-    } catch (...) {
-        EnableControls();
-        throw;
-    }
-    EnableControls();
-}
-
-void TAdsQuery::BindMasterParams()
-{
-    TDataSet* master = moDataLink->DataSet();
-    if (!DataSource() || !master)
-        return;
-    master->UpdateFieldDefs();
-    for (int i = 0; i < moParams->Count(); ++i) {
-        TParam* param = moParams->Items(i);
-        if (param->Bound())
-            continue;
-        TField* field = master->FieldByName(param->Name());
-        param->AssignFieldValue(field->DataType(), field->AsVariant());
-        param->SetBound(false);
-    }
-}
-
-void TAdsQuery::GetDetailLinkFields(QList<TField*>& masterFields, QList<TField*>& detailFields)
-{
-    masterFields.clear();
-    detailFields.clear();
-    TDataSet* master = moDataLink->DataSet();
-    if (!master)
-        return;
-    for (int i = 0; i < moParams->Count(); ++i) {
-        const QString name = moParams->Items(i)->Name();
-        if (TField* field = master->FindField(name)) {
-            masterFields.append(field);
-            if (TField* own = FindField(name))
-                detailFields.append(own);
-        }
-    }
-}
-
-TDataSet* TAdsQueryDataLink::DetailDataSet() const
-{
-    return FQuery;
-}
-
-void TAdsQueryDataLink::ActiveChanged()
-{
-    if (FQuery && FQuery->Active())
-        FQuery->RefreshFromMaster();
-}
-
-void TAdsQueryDataLink::RecordChanged(TField* field)
-{
-    if (!field && FQuery && FQuery->Active())
-        FQuery->RefreshFromMaster();
-}
-
-void TAdsQueryDataLink::CheckBrowseMode()
-{
-    if (FQuery && FQuery->Active())
-        FQuery->CheckBrowseMode();
 }
 
 // ---------------------------------------------------------------------------
