@@ -13,6 +13,12 @@ using namespace dataset_test;
 
 namespace {
 
+uint16_t EngineTableType(TAdsTableTypes type)
+{
+    static const uint16_t kAceTypes[] = {ADS_CDX, ADS_NTX, ADS_ADT, ADS_ADT, ADS_VFP};
+    return kAceTypes[type];
+}
+
 // A dataset on one table of a folder, opened by name; it also lets a test
 // reach the fetch operations and give it an active index of the table (as
 // choosing an index does).
@@ -42,10 +48,9 @@ public:
 protected:
     uint32_t CreateEngineCursor() override
     {
-        static const uint16_t kAceTypes[] = {ADS_CDX, ADS_NTX, ADS_ADT, ADS_ADT, ADS_VFP};
         ADSHANDLE cursor = 0;
         Check(ace::AdsOpenTable(ConnectAndGetHandle(), mstrTableName.toLatin1().constData(), nullptr,
-                                kAceTypes[meTableType], ADS_ANSI, ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0,
+                                EngineTableType(meTableType), ADS_ANSI, ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0,
                                 &cursor));
         return cursor;
     }
@@ -92,9 +97,8 @@ struct Rows {
     {
         if (!connection)
             connection = OpenOn(folder.path());
-        static const uint16_t kAceTypes[] = {ADS_CDX, ADS_NTX, ADS_ADT, ADS_ADT, ADS_VFP};
         ADSHANDLE cursor = 0;
-        EXPECT_EQ(ace::AdsOpenTable(connection->ConnectionHandle(), "t", nullptr, kAceTypes[type], ADS_ANSI,
+        EXPECT_EQ(ace::AdsOpenTable(connection->ConnectionHandle(), "t", nullptr, EngineTableType(type), ADS_ANSI,
                                     ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, &cursor),
                   0u);
         return cursor;
@@ -344,6 +348,30 @@ TEST(DataSetNavigation, CalculatedFieldsBeforeOrAfterTheFilterEvent)
         EXPECT_EQ(events.mid(0, expected.size()), expected);
         EXPECT_EQ(table->RecNo(), 3);
     }
+}
+
+// A handler's exception goes to the application's handler when there is
+// one (the record stays accepted), and out of the move otherwise.
+TEST(DataSetNavigation, AnExceptionInTheFilterEvent)
+{
+    Rows rows(3);
+    auto table = rows.Open();
+    table->OnFilterRecord = [&](TDataSet*, bool&) {
+        if (EngineRecord(*table) == 2)
+            throw Exception(QStringLiteral("judging failed"));
+    };
+    table->SetFiltered(true);
+    table->First();
+    EXPECT_THROW(table->Next(), Exception);
+    EXPECT_EQ(table->State(), dsBrowse);
+
+    QStringList shown;
+    SetApplicationExceptionHandler([&](const Exception& e) { shown << e.Message(); });
+    table->First();
+    table->Next();
+    SetApplicationExceptionHandler(nullptr);
+    EXPECT_EQ(shown, QStringList{"judging failed"});
+    EXPECT_EQ(table->RecNo(), 2);
 }
 
 TEST(DataSetNavigation, AFilterEventScanNeedsAHandler)
