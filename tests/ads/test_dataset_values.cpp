@@ -322,6 +322,50 @@ TEST(DataSetValues, WritesTheBytesTheEngineStores)
     }
 }
 
+// On VFP the engine keeps null and variable-length flags outside the
+// column: every write sets them through the engine, in this order.
+TEST(DataSetValues, VfpWritesSetTheEnginesSystemFlags)
+{
+    TableOnDisk table(kVfp, "V VarChar(5), N Integer", {"'abcde', 1"});
+    KeyQuery& query = table.Open();
+    query.Edit();
+    ace::StartCallTrace();
+    query.FieldByName("V")->SetAsString("ab");
+    query.FieldByName("V")->SetAsString("abcde");
+    query.FieldByName("N")->Clear();
+    query.FieldByName("N")->SetAsInteger(5);
+    const auto calls = ace::StopCallTrace();
+    QStringList flags;
+    for (const ace::TracedCall& call : CallsOf(calls, "AdsAccessVfpSystemField")) {
+        const QString option = call.arguments.value(3);
+        if (option == "2" || option == "3")
+            flags << call.arguments.value(1) + ":" + option + "=" + call.arguments.value(4);
+    }
+    EXPECT_EQ(flags, QStringList({"1:3=&0", "1:2=&0", "1:3=&1", "1:2=&0", "2:2=&1", "2:2=&0"})) << Dump(calls);
+    EXPECT_EQ(query.FieldByName("V")->AsString(), "abcde");
+    EXPECT_EQ(query.FieldByName("N")->AsInteger(), 5);
+    query.Cancel();
+}
+
+// The restore monitor reads numbers and texts of a query's static result.
+TEST(DataSetValues, QueryResultsReadTheirValues)
+{
+    testsupport::TempFolder folder;
+    RunSql(folder.path(), "CREATE TABLE s (NAME Char(10), PCT Integer, LEFT_S Double, SINCE TimeStamp);"
+                          "INSERT INTO s VALUES ('restore', 42, 12.5, '2024-03-05 10:00:00');"
+                          "INSERT INTO s VALUES (NULL, NULL, NULL, NULL);");
+    auto query = QueryOn(folder.path(), "SELECT * FROM s");
+    query->Open();
+    EXPECT_EQ(query->FieldByName("NAME")->AsString(), "restore");
+    EXPECT_EQ(query->FieldByName("PCT")->AsInteger(), 42);
+    EXPECT_DOUBLE_EQ(query->FieldByName("LEFT_S")->AsFloat(), 12.5);
+    EXPECT_DOUBLE_EQ(query->FieldByName("SINCE")->AsDateTime(), DateTimeOf(2024, 3, 5, 10));
+    query->Next();
+    for (const char* name : {"NAME", "PCT", "LEFT_S", "SINCE"})
+        EXPECT_TRUE(query->FieldByName(name)->IsNull()) << name;
+    ExpectDataSetError([&] { query->FieldByName("PCT")->SetAsInteger(1); }, "Dataset not in edit mode");
+}
+
 TEST(DataSetValues, EmptyTextIsNullOnAdtUnlessSpacesArePreserved)
 {
     struct Case {
