@@ -291,24 +291,34 @@ TEST(DataSetBlobs, WriteStreamsMarkTheFieldModified)
 }
 
 // Flush writes a changed cache into the engine's record with the call of
-// the column's kind; UTF-16 memos count their length in units.
+// the column's kind; UTF-16 memos count their length in units. The content
+// reaches the table files of every kind.
 TEST(DataSetBlobs, FlushWritesTheCacheIntoTheEngineRecord)
 {
     struct Case {
+        const char* name;
+        uint16_t engineType;
         const char* field;
         QString value;
         const char* call;
         const char* length;
     };
     const Case cases[] = {
-        {"NOTE", QString::fromUtf8("Zoë"), "AdsSetField", "3"},
-        {"WNOTE", QString::fromUtf8("ÀéîõÜ"), "AdsSetFieldW", "5"},
-        {"PIC", "xyzw", "AdsSetField", "4"},
+        {"ADT memo", ADS_ADT, "NOTE", QString::fromUtf8("Zoë"), "AdsSetField", "3"},
+        {"ADT Unicode memo", ADS_ADT, "WNOTE", QString::fromUtf8("ÀéîõÜ"), "AdsSetFieldW", "5"},
+        {"ADT blob", ADS_ADT, "PIC", "xyzw", "AdsSetField", "4"},
+        {"CDX memo", ADS_CDX, "NOTE", "a longer text than before", "AdsSetField", "25"},
+        {"NTX memo", ADS_NTX, "NOTE", "", "AdsSetField", "0"},
+        {"VFP blob", ADS_VFP, "PIC", "bytes", "AdsSetField", "5"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.field);
-        BlobTable table("CREATE TABLE t (ID Integer, NOTE Memo, WNOTE NMemo, PIC Blob);"
-                        "INSERT INTO t VALUES (1, 'a', 'b', NULL);");
+        SCOPED_TRACE(c.name);
+        BlobTable table({}, ttAdsADT, c.engineType);
+        CreateThroughEngine(table, c.engineType,
+                            c.engineType == ADS_ADT ? "K,Char,2;NOTE,Memo;WNOTE,NMemo;PIC,Blob;"
+                            : c.engineType == ADS_NTX ? "K,Char,2;NOTE,Memo;"
+                                                      : "K,Char,2;NOTE,Memo;PIC,Blob;",
+                            {{{"K", "a"}, {"NOTE", "old"}}});
         table.Open();
         table.query->Edit();
         TField* field = table.query->FieldByName(c.field);
@@ -333,9 +343,9 @@ TEST(DataSetBlobs, FlushWritesTheCacheIntoTheEngineRecord)
 
         table.query->Cancel();
         EXPECT_EQ(field->AsString(), c.value) << "read back from the engine";
-        auto check = QueryOn(table.folder.path(), "SELECT " + QString::fromLatin1(c.field) + " FROM t");
-        check->Open();
-        EXPECT_EQ(check->Fields()->Fields(0)->AsString(), c.value) << "stored in the table";
+        table.query->Close();
+        table.Open();
+        EXPECT_EQ(table.query->FieldByName(c.field)->AsString(), c.value) << "stored in the table";
     }
 }
 
