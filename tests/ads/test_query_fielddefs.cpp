@@ -73,19 +73,33 @@ const ColumnCase kColumns[] = {
     {ttAdsDefault, "Memo", 5, ftMemo, 1, 10},
 };
 
+// The table types a query names and the engine type its statement sends.
+const std::pair<TAdsTableTypes, uint16_t> kTableTypes[] = {
+    {ttAdsADT, ADS_ADT}, {ttAdsCDX, ADS_CDX}, {ttAdsVFP, ADS_VFP}, {ttAdsDefault, ADS_NTX}};
+
 uint16_t EngineTableType(TAdsTableTypes type)
 {
-    switch (type) {
-    case ttAdsADT: return ADS_ADT;
-    case ttAdsCDX: return ADS_CDX;
-    case ttAdsVFP: return ADS_VFP;
-    default: return ADS_NTX;
-    }
+    for (const auto& [tableType, engineType] : kTableTypes)
+        if (tableType == type)
+            return engineType;
+    return 0;
 }
 
 std::string TableTypeName(TAdsTableTypes type)
 {
     return "engine table type " + std::to_string(EngineTableType(type));
+}
+
+// A persistent field of `query`.
+template <class Field>
+Field* AddField(TAdsQuery& query, const QString& name, int size = 0)
+{
+    auto* field = new Field(&query);
+    field->SetFieldName(name);
+    if (size > 0)
+        field->SetSize(size);
+    field->SetDataSet(&query);
+    return field;
 }
 
 QString ColumnName(int i)
@@ -137,19 +151,17 @@ QString FieldText(uint32_t cursor, const char* column)
     return QString::fromLatin1(text, int(length));
 }
 
-const TAdsTableTypes kTableTypes[] = {ttAdsADT, ttAdsCDX, ttAdsVFP, ttAdsDefault};
-
 } // namespace
 
 TEST(QueryFieldDefs, ResultColumnsKeepTheTypesOfTheirTables)
 {
-    for (TAdsTableTypes type : kTableTypes) {
+    for (const auto& [type, engineType] : kTableTypes) {
         SCOPED_TRACE(TableTypeName(type));
         testsupport::TempFolder folder;
         const std::vector<const ColumnCase*> cases = CasesOf(type);
         auto query = QueryOn(folder.path(), CreateTableOf(folder.path(), type, cases), type);
         query->Open();
-        EXPECT_EQ(query->AceTableType(), EngineTableType(type)) << "the result is a table of the statement's type";
+        EXPECT_EQ(query->AceTableType(), engineType) << "the result is a table of the statement's type";
         EXPECT_TRUE(query->IsReadOnly());
         ASSERT_EQ(query->FieldDefs()->Count(), int(cases.size()));
         for (int i = 0; i < int(cases.size()); ++i) {
@@ -204,8 +216,9 @@ TEST(QueryFieldDefs, NumericsFollowTheResultsTableTypeAndTheFloatOption)
         const TFieldDef* def = query->FieldDefs()->Items(0);
         EXPECT_EQ(TypeName(def->DataType()), TypeName(c.expected));
         EXPECT_EQ(def->Size(), c.size);
-        if (c.precision > 0)
+        if (c.precision > 0) {
             EXPECT_EQ(def->Precision(), c.precision);
+        }
     }
 }
 
@@ -297,27 +310,18 @@ TEST(QueryFieldDefs, ResultRowsHoldTheTablesOwnValues)
 
 TEST(QueryFieldDefs, RecordBufferLayoutOfResultsOfEveryTableType)
 {
-    for (TAdsTableTypes type : kTableTypes) {
+    for (const auto& [type, engineType] : kTableTypes) {
         SCOPED_TRACE(TableTypeName(type));
         testsupport::TempFolder folder;
         RunSql(folder.path(), "CREATE TABLE t (NAME Char(10), NOTE Memo, N Numeric(4, 0));"
                               "INSERT INTO t VALUES ('a', 'text', 1);",
                type);
         auto query = QueryOn(folder.path(), "SELECT NAME, NOTE, N FROM t", type);
-        auto* name = new TStringField(query.get());
-        name->SetFieldName("NAME");
-        name->SetSize(10);
-        name->SetDataSet(query.get());
-        auto* note = new TMemoField(query.get());
-        note->SetFieldName("NOTE");
-        note->SetSize(1);
-        note->SetDataSet(query.get());
-        auto* twice = new TIntegerField(query.get());
-        twice->SetFieldName("TWICE");
-        twice->SetCalculated(true);
-        twice->SetDataSet(query.get());
+        AddField<TStringField>(*query, "NAME", 10);
+        AddField<TMemoField>(*query, "NOTE", 1);
+        AddField<TIntegerField>(*query, "TWICE")->SetCalculated(true);
         query->Open();
-        ASSERT_EQ(query->AceTableType(), EngineTableType(type));
+        ASSERT_EQ(query->AceTableType(), engineType);
 
         const uint32_t length = EngineRecordLength(*query);
         const int calculated = 1 + 4;
@@ -336,7 +340,7 @@ TEST(QueryFieldDefs, RecordBufferLayoutOfResultsOfEveryTableType)
 
 TEST(QueryFieldDefs, MemoMarkersOfResultsOfEveryTableType)
 {
-    for (TAdsTableTypes type : kTableTypes) {
+    for (const auto& [type, engineType] : kTableTypes) {
         for (bool withMemoField : {true, false}) {
             SCOPED_TRACE(TableTypeName(type) + (withMemoField ? ", a memo field object" : ", no blob field object"));
             testsupport::TempFolder folder;
@@ -347,16 +351,9 @@ TEST(QueryFieldDefs, MemoMarkersOfResultsOfEveryTableType)
                                   "INSERT INTO t VALUES ('4', 'more');",
                    type);
             auto query = QueryOn(folder.path(), "SELECT ID, NOTE FROM t ORDER BY ID", type);
-            auto* id = new TStringField(query.get());
-            id->SetFieldName("ID");
-            id->SetSize(2);
-            id->SetDataSet(query.get());
-            if (withMemoField) {
-                auto* note = new TMemoField(query.get());
-                note->SetFieldName("NOTE");
-                note->SetSize(1);
-                note->SetDataSet(query.get());
-            }
+            AddField<TStringField>(*query, "ID", 2);
+            if (withMemoField)
+                AddField<TMemoField>(*query, "NOTE", 1);
             query->Open();
             std::vector<int32_t> markers;
             for (; !query->Eof(); query->Next()) {
