@@ -451,6 +451,8 @@ bool SameTextLocale(const QString& first, const QString& second)
 
 void TAdsDataSet::GotoCurrent(TAdsDataSet* poTable)
 {
+    if (!poTable)
+        RaiseDataSetError(QStringLiteral("GotoCurrent needs a dataset to follow."));
     CheckBrowseMode();
     poTable->CheckBrowseMode();
     if (!SameTextLocale(LocationText(), poTable->LocationText()) ||

@@ -733,6 +733,7 @@ TEST(DataSetNavigation, GotoCurrentFollowsAnotherDatasetOnTheSameTable)
     TTestTable named(rows.folder.path(), "u", ttAdsADT);
     named.Open();
     ExpectRaises<EDatabaseError>([&] { named.GotoCurrent(first.get()); }, "Tables are not the same");
+    ExpectDataSetError([&] { named.GotoCurrent(nullptr); }, "GotoCurrent needs a dataset to follow.");
 }
 
 // Two results of one folder name no table, so they count as the same; the
