@@ -95,6 +95,9 @@ public:
     virtual void InvalidateAceHandles() = 0;
     virtual void UpdateDefaultIndex() = 0;
     virtual void SetTableType(TAdsTableTypes tableType) = 0;
+    // The table type of the connection's alias, given when the alias is
+    // set: SetTableType unless the dataset takes it otherwise.
+    virtual void TakeAliasTableType(TAdsTableTypes tableType) { SetTableType(tableType); }
     virtual QString DatabaseName() const = 0;
     virtual void SetDatabaseName(const QString& name) = 0;
     // The connection the dataset is attached to, or none.

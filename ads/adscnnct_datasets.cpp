@@ -82,7 +82,7 @@ void TAdsConnection::PassTableTypeToOwnerDataSets()
             continue;
         const QString databaseName = layer->DatabaseName();
         if (databaseName.isEmpty() || databaseName == Name())
-            layer->SetTableType(*tableType);
+            layer->TakeAliasTableType(*tableType);
     }
 }
 

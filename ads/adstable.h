@@ -90,6 +90,10 @@ public:
     TAdsTableTypes SourceTableType() const { return meTableType; }
     void SetSourceTableType(TAdsTableTypes value) { SetTableType(value); }
     void SetTableType(TAdsTableTypes eValue) override { InternalSetTableType(eValue, false); }
+    // A query on a connection whose alias names NTX tables still runs its
+    // SQL there: the alias's type is taken without the NTX refusal, which
+    // is only for a type set on the query itself.
+    void TakeAliasTableType(TAdsTableTypes eValue) override { InternalSetTableType(eValue, true); }
     void InternalSetTableType(TAdsTableTypes eValue, bool bIgnoreNTXError);
     void SetDatabaseName(const QString& value) override;
 

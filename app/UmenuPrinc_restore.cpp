@@ -13,6 +13,8 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/screen.h"
 
+#include <QFileInfo>
+
 #include <chrono>
 #include <thread>
 
@@ -55,6 +57,21 @@ public:
 private:
     TForm* mWindow;
 };
+
+// Whether two folder texts name the same folder. Letter case (a-z only) is
+// ignored as the server ignores it, and so is one trailing delimiter; two
+// existing folders that resolve to the same place (a link, "./") are the
+// same too. A restore into the folder it reads from, or over the alias's
+// live data, must not slip through on a spelling.
+bool SameFolder(const QString& first, const QString& second)
+{
+    if (AsciiUpper(ExcludeTrailingPathDelimiter(first)) == AsciiUpper(ExcludeTrailingPathDelimiter(second)))
+        return true;
+    if (first.isEmpty() || second.isEmpty())
+        return false;
+    const QString resolved = QFileInfo(first).canonicalFilePath();
+    return !resolved.isEmpty() && resolved == QFileInfo(second).canonicalFilePath();
+}
 
 void SetRestoreParams(TAdsQuery* query, const QString& destination, const QString& source)
 {
@@ -141,13 +158,11 @@ void TFPrincipal::BtnStartClick(TObject*)
     const TBusyWindowGuard busy(this);
     const QString source = EditSource->Text();
     const QString destination = EditDestination->Text();
-    // Only the letters a-z are folded: "C:\Backup" and "C:\Backup\" differ.
-    const QString upperDestination = AsciiUpper(destination);
-    if (AsciiUpper(source) == upperDestination) {
+    if (SameFolder(source, destination)) {
         ShowMessage(kSameFoldersMessage);
         return;
     }
-    if (AsciiUpper(AdsConnectionRestore->GetConnectionPath()) == upperDestination) {
+    if (SameFolder(AdsConnectionRestore->GetConnectionPath(), destination)) {
         ShowMessage(kDestinationIsDataFolderMessage);
         return;
     }
@@ -164,10 +179,4 @@ void TFPrincipal::BtnStartClick(TObject*)
     else
         RunFreeTableRestore(source, destination);
     ShowMessage(kOperationDoneMessage);
-}
-
-// Stands in for the progress monitor until its own unit is part of the
-// program; the monitor's definition replaces this one.
-__attribute__((weak)) void TFPrincipal::RunGaugeMonitor(const QString&)
-{
 }

@@ -2,9 +2,11 @@
 
 #include "app/UWinOutils.h"
 #include "app/UmenuPrinc.h"
+#include "ads/adscnnct.h"
 #include "platform/environment.h"
 #include "platform/sysinfo.h"
 #include "toolkit/application.h"
+#include "toolkit/logindialog.h"
 
 #include <QApplication>
 
@@ -21,6 +23,8 @@ void CreateApplicationWindows(int& argc, char** argv)
 {
     Application->Initialize(argc, argv);
     Application->SetTitle(kApplicationTitle);
+    // A dictionary connection that prompts for its login asks the operator.
+    SetLoginDialog(&ShowLoginDialog);
     Application->CreateForm(FPrincipal);
     Application->CreateForm(WinOutils);
 }

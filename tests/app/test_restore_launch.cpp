@@ -1,0 +1,286 @@
+// The start button of the main window on a real demo installation made by
+// the demo builder: free-table and dictionary restores through the real
+// layer and engine, the four folder checks with their texts, engine errors
+// reaching the error box, and the window's busy state on every way out.
+#include "ads/adscnnct.h"
+#include "ads/adstable.h"
+#include "app/UmenuPrinc.h"
+#include "app/program.h"
+#include "tests/platform/qtprinters.h"
+#include "tests/support/testsupport.h"
+#include "toolkit/application.h"
+#include "toolkit/recordingpresenter.h"
+#include "toolkit/screen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using testsupport::CurrentDirGuard;
+using testsupport::EnvGuard;
+using testsupport::TempFolder;
+
+namespace {
+
+const QString kPassword = QStringLiteral("dux4827");
+const QString kManifest = QStringLiteral("varnel-backup.manifest");
+
+// A box as it was shown, with the state of the tool at that moment.
+struct ShownBox {
+    QString text;
+    bool isErrorBox = false;
+    TCursor cursor = crDefault;
+    bool windowEnabled = true;
+};
+
+class StateRecordingPresenter : public TRecordingPresenter {
+public:
+    TModalResult MessageBox(const TMessageRequest& request) override
+    {
+        mShown.push_back({request.text, request.isErrorBox, Screen->Cursor(), FPrincipal && FPrincipal->Enabled()});
+        return TRecordingPresenter::MessageBox(request);
+    }
+    QList<ShownBox> mShown;
+};
+
+QStringList FilesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray Contents(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<cannot read " + file.toUtf8() + ">");
+}
+
+class RestoreLaunchTest : public ::testing::Test {
+protected:
+    // One demo installation for the whole program: the tests only read its
+    // backups and restore into folders of their own.
+    static void SetUpTestSuite()
+    {
+        sInstall = new TempFolder;
+        QProcess builder;
+        builder.start(QStringLiteral(VARNEL_BIN_DIR "/varnel-demobuilder"), {sInstall->file("demo")});
+        sBuilt = builder.waitForFinished(120000) && builder.exitStatus() == QProcess::NormalExit
+                 && builder.exitCode() == 0;
+        if (!sBuilt)
+            sBuildOutput = builder.readAllStandardError() + builder.readAllStandardOutput();
+    }
+    static void TearDownTestSuite()
+    {
+        delete sInstall;
+        sInstall = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(sBuilt) << "the demo builder failed: " << sBuildOutput.toStdString();
+        int argc = 0;
+        CreateApplicationWindows(argc, nullptr);
+        ASSERT_NE(FPrincipal, nullptr);
+        Window().Show();
+        Application->ProcessMessages();
+        mBoxes->Clear();
+        mBoxes->mShown.clear();
+    }
+
+    static QString Demo(const QString& name) { return sInstall->file("demo/" + name); }
+    static QString SalesFolder() { return Demo("data/ventes"); }
+    static QString SalesBackup() { return Demo("data/WAUTOBACKUP/ventes"); }
+    static QString AccountingBackup() { return Demo("data/WAUTOBACKUP/compta"); }
+
+    TFPrincipal& Window() { return *FPrincipal; }
+
+    void SelectAlias(const QString& name)
+    {
+        const int index = Window().wwDBCBAlias->Items()->IndexOf(name);
+        ASSERT_GE(index, 0) << name.toStdString();
+        Window().wwDBCBAlias->SetItemIndex(index);
+        Window().wwDBCBAliasCloseUp(Window().wwDBCBAlias, true);
+    }
+
+    // Types the two folders and presses the start button, as the operator does.
+    void Start(const QString& source, const QString& destination)
+    {
+        Window().EditSource->SetText(source);
+        Window().EditDestination->SetText(destination);
+        Window().BtnStart->Click();
+        Application->ProcessMessages();
+    }
+
+    QString NewFolder(const QString& name)
+    {
+        const QString path = mWork.file(name);
+        EXPECT_TRUE(QDir().mkpath(path));
+        return path;
+    }
+
+    // The state every way out of the start button leaves: default cursor,
+    // an enabled window shown in front, and no worker left running.
+    void ExpectIdleWindow()
+    {
+        EXPECT_EQ(Screen->Cursor(), crDefault);
+        EXPECT_TRUE(Window().Enabled());
+        EXPECT_TRUE(Window().Visible());
+        EXPECT_TRUE(Window().Active());
+        EXPECT_TRUE(Window().RestoreWorkerFinished());
+        EXPECT_EQ(Window().ThreadActiveQuery, nullptr);
+    }
+
+    // Exactly one box was shown, with `text`, while the window was busy (or,
+    // for an error box, after the guard had already restored it).
+    void ExpectOneBox(const QString& text, bool isErrorBox)
+    {
+        ASSERT_EQ(mBoxes->mShown.size(), 1) << mBoxes->MessageTexts().join(" | ").toStdString() << " / "
+                                            << mBoxes->ErrorTexts().join(" | ").toStdString();
+        const ShownBox& box = mBoxes->mShown.first();
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.isErrorBox, isErrorBox);
+        EXPECT_EQ(mBoxes->Requests().first().caption, kApplicationTitle);
+        EXPECT_EQ(mBoxes->Requests().first().buttons, TMsgDlgButtons{mbOK});
+        EXPECT_EQ(box.cursor, isErrorBox ? crDefault : crHourGlass);
+        EXPECT_EQ(box.windowEnabled, isErrorBox);
+    }
+
+    static TempFolder* sInstall;
+    static bool sBuilt;
+    static QByteArray sBuildOutput;
+
+    TempFolder mWork;
+    EnvGuard mIniPath{"adsini_path", Demo("").toLocal8Bit()};
+    EnvGuard mPath{"PATH", QByteArray("/nonexistent")};
+    CurrentDirGuard mCwd{mWork.path()};
+    std::shared_ptr<StateRecordingPresenter> mBoxes = std::make_shared<StateRecordingPresenter>();
+    TPresenterScope mPresenter{mBoxes};
+    TApplicationScope mApplication;
+};
+
+TempFolder* RestoreLaunchTest::sInstall = nullptr;
+bool RestoreLaunchTest::sBuilt = false;
+QByteArray RestoreLaunchTest::sBuildOutput;
+
+TEST_F(RestoreLaunchTest, AFreeTableRestoreLeavesTheBackupsFilesInTheDestination)
+{
+    SelectAlias("VENTES");
+    const QString destination = NewFolder("restored");
+    Start(SalesBackup(), destination);
+
+    ExpectOneBox(QString::fromUtf8("Opération terminée!!"), false);
+    ExpectIdleWindow();
+    QStringList expected = FilesOf(SalesBackup());
+    expected.removeAll(kManifest);
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(FilesOf(destination), expected) << "nothing more, nothing less: no staging left behind";
+    for (const QString& name : expected)
+        EXPECT_EQ(Contents(destination + "/" + name), Contents(SalesBackup() + "/" + name)) << name.toStdString();
+    // The worker closed its statement and the cached tables; the restore
+    // connection carries the alias and stays open for the next restore.
+    EXPECT_EQ(Window().QRestore->AdsConnection(), Window().AdsConnectionRestore);
+    EXPECT_EQ(Window().AdsConnectionRestore->AliasName(), "VENTES");
+}
+
+TEST_F(RestoreLaunchTest, ADictionaryRestoreNamesTheDictionaryFileInBothFoldersAndOpens)
+{
+    SelectAlias("COMPTA");
+    ASSERT_TRUE(Window().AdsConnectionRestore->IsDictionaryConn());
+    // Twice in one run: the second closes the free connection before moving it.
+    for (const QString& name : {QStringLiteral("first"), QStringLiteral("second")}) {
+        SCOPED_TRACE(name.toStdString());
+        mBoxes->mShown.clear();
+        mBoxes->Clear();
+        const QString destination = NewFolder(name);
+        Start(AccountingBackup(), destination);
+
+        ExpectOneBox(QString::fromUtf8("Opération terminée!!"), false);
+        ExpectIdleWindow();
+        TAdsQuery& query = *Window().QRestoreDict;
+        EXPECT_EQ(query.ParamByName("Destination")->AsString(), destination + "/compta.add");
+        EXPECT_EQ(query.ParamByName("Source")->AsString(), AccountingBackup() + "/compta.add");
+        EXPECT_EQ(query.ParamByName("MotDePasse")->AsString(), kPassword);
+        EXPECT_EQ(Window().AdsConnectionFree->ConnectPath(), AccountingBackup());
+        EXPECT_TRUE(Window().AdsConnectionFree->IsConnected());
+
+        TAdsConnection restored(nullptr);
+        restored.SetConnectPath(destination + "/compta.add");
+        restored.SetLoginPrompt(false);
+        restored.SetUsername("adssys");
+        restored.SetPassword(kPassword);
+        restored.Connect();
+        TStringList tables;
+        restored.GetTableNames(&tables, QString());
+        tables.Sort();
+        EXPECT_EQ(tables.Text().split('\n', Qt::SkipEmptyParts), (QStringList{"comptes", "ecritures"}));
+        restored.Disconnect();
+    }
+}
+
+TEST_F(RestoreLaunchTest, TheFolderChecksRefuseInOrderWithTheirOwnText)
+{
+    SelectAlias("VENTES");
+    const QString existing = NewFolder("existing");
+    const QString other = NewFolder("other");
+    const QString missing = mWork.file("missing");
+    const QString same = QString::fromUtf8("Le répertoire source et destination ne peut être le même!");
+    const QString dataFolder =
+        QString::fromUtf8("Le répertoire destination ne peut être le même que le répertoire original des données!");
+    const QString noSource = QString::fromUtf8("Le répertoire source n'est pas accessible!");
+    const QString noDestination = QString::fromUtf8("Le répertoire destination n'est pas accessible!");
+    const struct {
+        const char* name;
+        QString source;
+        QString destination;
+        QString expected;
+    } cases[] = {
+        {"same folder apart from letter case", existing.toLower(), existing.toUpper(), same},
+        {"same folder with a trailing delimiter", existing, existing + "/", same},
+        {"both empty", "", "", same},
+        {"the alias folder apart from letter case", existing, SalesFolder().toUpper(), dataFolder},
+        {"the alias folder with a trailing delimiter", existing, SalesFolder() + "/", dataFolder},
+        {"the alias folder through another spelling", existing, SalesFolder() + "/./", dataFolder},
+        {"both missing: only the source is named", missing, missing + "2", noSource},
+        {"source empty", "", other, noSource},
+        {"destination missing", existing, missing, noDestination},
+        {"destination empty", existing, "", noDestination},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mBoxes->mShown.clear();
+        mBoxes->Clear();
+        Start(c.source, c.destination);
+        ExpectOneBox(c.expected, false);
+        ExpectIdleWindow();
+    }
+    EXPECT_TRUE(FilesOf(existing).isEmpty());
+    EXPECT_TRUE(FilesOf(other).isEmpty());
+}
+
+TEST_F(RestoreLaunchTest, AnEngineErrorReachesTheErrorBoxOnceTheWindowIsBack)
+{
+    const QString notABackup = NewFolder("not-a-backup");
+    const struct {
+        const char* name;
+        QString alias;
+    } cases[] = {
+        {"free tables, failing on the worker", "VENTES"},
+        {"dictionary, failing on this thread", "COMPTA"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SelectAlias(c.alias);
+        mBoxes->mShown.clear();
+        mBoxes->Clear();
+        const QString destination = NewFolder(QString("restored-") + c.alias);
+        Start(notABackup, destination);
+
+        ASSERT_EQ(mBoxes->ErrorTexts().size(), 1) << mBoxes->MessageTexts().join(" | ").toStdString();
+        EXPECT_FALSE(mBoxes->ErrorTexts().first().isEmpty());
+        ExpectOneBox(mBoxes->ErrorTexts().first(), true);
+        ExpectIdleWindow();
+        EXPECT_TRUE(FilesOf(destination).isEmpty()) << FilesOf(destination).join(", ").toStdString();
+    }
+}
+
+} // namespace
