@@ -713,6 +713,35 @@ TEST(DataSetNavigation, FindFirstNextPriorLastWithTheFilterEvent)
     EXPECT_EQ(table->RecNo(), 1);
 }
 
+// The Filter text takes part in the search of an unfiltered dataset, and
+// leaves with it, also when the search fails.
+TEST(DataSetNavigation, FindUsesTheFilterTextOnlyForTheSearch)
+{
+    Rows rows(10);
+    auto table = rows.Open();
+    table->SetFilter(QStringLiteral("N > 4"));
+    bool fail = false;
+    table->OnFilterRecord = [&](TDataSet* d, bool& accept) {
+        if (fail)
+            throw Exception(QStringLiteral("judging failed"));
+        accept = d->FieldByName("N")->AsInteger() % 2 == 0;
+    };
+    EXPECT_TRUE(table->FindFirst());
+    EXPECT_EQ(table->RecNo(), 6);
+    table->First();
+    EXPECT_EQ(table->RecNo(), 1);
+
+    fail = true;
+    EXPECT_THROW(table->FindLast(), Exception);
+    fail = false;
+    table->First();
+    EXPECT_EQ(table->RecNo(), 1);
+    table->AdsTableOptions()->SetAdsFilterOptions(RESPECT_WHEN_COUNTING);
+    EXPECT_EQ(table->RecordCount(), 10);
+    table->SetFiltered(true);
+    EXPECT_EQ(table->RecordCount(), 6) << "the engine's filter counts, the event does not";
+}
+
 // ---------------------------------------------------------------------------
 // GotoCurrent and AdsActiveRecord.
 
