@@ -186,21 +186,26 @@ TEST_F(RestoreLaunchTest, ADictionaryRestoreNamesTheDictionaryFileInBothFoldersA
 {
     SelectAlias("COMPTA");
     ASSERT_TRUE(Window().AdsConnectionRestore->IsDictionaryConn());
-    // Twice in one run: the second closes the free connection before moving it.
-    for (const QString& name : {QStringLiteral("first"), QStringLiteral("second")}) {
-        SCOPED_TRACE(name.toStdString());
+    // Twice in one run: the second closes the free connection before moving
+    // it. A typed trailing delimiter is kept: the names get a doubled one.
+    const struct {
+        const char* name;
+        QString source;
+    } runs[] = {{"first", AccountingBackup()}, {"second", AccountingBackup() + "/"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.name);
         mBoxes->mShown.clear();
         mBoxes->Clear();
-        const QString destination = NewFolder(name);
-        Start(AccountingBackup(), destination);
+        const QString destination = NewFolder(run.name);
+        Start(run.source, destination);
 
         ExpectOneBox(QString::fromUtf8("Opération terminée!!"), false);
         ExpectIdleWindow();
         TAdsQuery& query = *Window().QRestoreDict;
         EXPECT_EQ(query.ParamByName("Destination")->AsString(), destination + "/compta.add");
-        EXPECT_EQ(query.ParamByName("Source")->AsString(), AccountingBackup() + "/compta.add");
+        EXPECT_EQ(query.ParamByName("Source")->AsString(), run.source + "/compta.add");
         EXPECT_EQ(query.ParamByName("MotDePasse")->AsString(), kPassword);
-        EXPECT_EQ(Window().AdsConnectionFree->ConnectPath(), AccountingBackup());
+        EXPECT_EQ(Window().AdsConnectionFree->ConnectPath(), run.source);
         EXPECT_TRUE(Window().AdsConnectionFree->IsConnected());
 
         TAdsConnection restored(nullptr);
@@ -263,9 +268,10 @@ TEST_F(RestoreLaunchTest, AnEngineErrorReachesTheErrorBoxOnceTheWindowIsBack)
     const struct {
         const char* name;
         QString alias;
+        QString query;
     } cases[] = {
-        {"free tables, failing on the worker", "VENTES"},
-        {"dictionary, failing on this thread", "COMPTA"},
+        {"free tables, failing on the worker", "VENTES", "QRestore"},
+        {"dictionary, failing on this thread", "COMPTA", "QRestoreDict"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -276,7 +282,10 @@ TEST_F(RestoreLaunchTest, AnEngineErrorReachesTheErrorBoxOnceTheWindowIsBack)
         Start(notABackup, destination);
 
         ASSERT_EQ(mBoxes->ErrorTexts().size(), 1) << mBoxes->MessageTexts().join(" | ").toStdString();
-        EXPECT_FALSE(mBoxes->ErrorTexts().first().isEmpty());
+        // The engine's own refusal, not a success message.
+        const QString error = mBoxes->ErrorTexts().first();
+        EXPECT_TRUE(error.startsWith(c.query + ": The folder " + notABackup + " is not a backup"))
+            << error.toStdString();
         ExpectOneBox(mBoxes->ErrorTexts().first(), true);
         ExpectIdleWindow();
         EXPECT_TRUE(FilesOf(destination).isEmpty()) << FilesOf(destination).join(", ").toStdString();
