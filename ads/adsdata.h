@@ -341,10 +341,16 @@ public:
     // The cache the stream works on; nullptr when the dataset's state gave none.
     TAdsBlobCache* Cache() const { return moAdsBlobCach; }
     bool Modified() const { return mbModified; }
+    // Called by the dataset: its buffers (with this stream's cache) were
+    // freed, or the dataset itself is going. The stream then reads nothing
+    // and, once the dataset is gone, touches neither it nor the field.
+    void DetachCache() { moAdsBlobCach = nullptr; }
+    void DetachDataSet();
 
 private:
     void CheckWritable() const;
 
+    TAdsDataSet* mpoDataSet = nullptr;
     TField* moField = nullptr;
     TBlobStreamMode moMode = bmRead;
     TAdsBlobCache* moAdsBlobCach = nullptr;
@@ -477,8 +483,10 @@ public:
     QString BuildLocateExpression(const QList<TField*>& fields, bool caseInsensitive);
     // Every key field is a segment of the index and together they take the
     // positions 1 .. p without a gap (p <= 100); `lastSegment` receives the
-    // upper-case name at position p.
-    static bool IndexCoversFields(const QString& indexFields, const QString& keyFields, QString* lastSegment = nullptr);
+    // upper-case name at position p, `allSegments` whether p is the last
+    // segment of the index.
+    static bool IndexCoversFields(const QString& indexFields, const QString& keyFields, QString* lastSegment = nullptr,
+                                  bool* allSegments = nullptr);
     // The index the Locate search tries first (the active one), or -1.
     virtual int64_t PreferredIndexHandle();
     // --- end of filters, scopes and Locate
@@ -575,11 +583,12 @@ protected:
     bool LocateRecord(const QString& keyFields, const Variant& keyValues, TLocateOptions options);
     void AssignKeyValues(const QList<TField*>& fields, const Variant& keyValues);
     uint16_t EngineTypeOf(const TField* field) const;
-    int64_t ChooseLocateIndex(const QString& keyFields, QString& lastSegment);
+    int64_t ChooseLocateIndex(const QString& keyFields, QString& lastSegment, bool& allSegments);
     QString ActiveIndexFieldNames();
     QString IndexSegmentNames(uint32_t index);
     bool IndexIsRestricted(uint32_t index);
-    bool SeekKey(uint32_t index, const QList<TField*>& fields, const QString& lastSegment, TLocateOptions options);
+    bool SeekKey(uint32_t index, const QList<TField*>& fields, const QString& lastSegment, bool allSegments,
+                 TLocateOptions options);
     bool LocateByExpression(const QList<TField*>& fields, TLocateOptions options);
     QByteArray TranslateExpression(const QByteArray& text, bool longToShort);
     void StoreScopeText(QString& target, const QString& value);
@@ -671,6 +680,15 @@ protected:
 private:
     std::vector<std::unique_ptr<TAdsBlobCache>> mpoBlobCaches;  // by id - 1
     std::vector<uint32_t> mFreeBlobCacheIds;
+    // The streams alive on this dataset; destroyed before the caches, it
+    // detaches whatever stream outlives the dataset.
+    struct TOpenBlobStreams {
+        TOpenBlobStreams() = default;
+        TOpenBlobStreams(const TOpenBlobStreams&) = delete;
+        TOpenBlobStreams& operator=(const TOpenBlobStreams&) = delete;
+        ~TOpenBlobStreams();
+        std::vector<TAdsBlobStream*> items;
+    } mpoOpenBlobStreams;
     // --- end of memo and binary fields
 
     // --- field values
@@ -698,6 +716,7 @@ public:
 
 protected:
     enum TValueTableKind { vtkADT, vtkVFP, vtkDBF };
+    static void FillUtf16Spaces(quint8* column, uint32_t length);
     TValueTableKind ValueTableKind() const;
     const TACEFieldDef* ColumnDef(int column) const;
     bool ColumnIsNull(TField* field, const TACEFieldDef& def, TRecordBuffer record);

@@ -176,10 +176,15 @@ TAdsBlobStream::TAdsBlobStream(TField* Field, TBlobStreamMode Mode) : moField(Fi
     moAdsBlobCach = dataSet->OpenBlobCache(Field, Mode);
     if (moAdsBlobCach && Mode == bmWrite)
         mbModified = true;
+    mpoDataSet = dataSet;
+    dataSet->mpoOpenBlobStreams.items.push_back(this);
 }
 
 TAdsBlobStream::~TAdsBlobStream()
 {
+    if (!mpoDataSet)
+        return;
+    std::erase(mpoDataSet->mpoOpenBlobStreams.items, this);
     if (!mbModified)
         return;
     if (auto* blob = dynamic_cast<TBlobField*>(moField))
@@ -187,12 +192,19 @@ TAdsBlobStream::~TAdsBlobStream()
     // A destructor cannot pass an exception on: what the field-change
     // handlers raise goes to the application's handler when there is one.
     try {
-        moField->DataSet()->DataEvent(deFieldChange, reinterpret_cast<qintptr>(moField));
+        mpoDataSet->DataEvent(deFieldChange, reinterpret_cast<qintptr>(moField));
     } catch (const Exception& error) {
         if (const TApplicationExceptionHandler& handler = ApplicationExceptionHandler())
             handler(error);
     } catch (...) {
     }
+}
+
+void TAdsBlobStream::DetachDataSet()
+{
+    mpoDataSet = nullptr;
+    moField = nullptr;
+    moAdsBlobCach = nullptr;
 }
 
 int64_t TAdsBlobStream::Read(void* buffer, int64_t count)
@@ -361,9 +373,19 @@ void TAdsDataSet::DestroyBlobCaches(TRecordBuffer buffer)
         quint8* place = buffer + musBlobCacheOfs + 4 * slot;
         const uint32_t id = SlotId(place);
         if (id >= 1 && id <= mpoBlobCaches.size() && mpoBlobCaches[id - 1]) {
+            // A stream kept past its buffer reads nothing rather than freed memory.
+            for (TAdsBlobStream* stream : mpoOpenBlobStreams.items)
+                if (stream->Cache() == mpoBlobCaches[id - 1].get())
+                    stream->DetachCache();
             mpoBlobCaches[id - 1].reset();
             mFreeBlobCacheIds.push_back(id);
         }
         SetSlotId(place, 0);
     }
+}
+
+TAdsDataSet::TOpenBlobStreams::~TOpenBlobStreams()
+{
+    for (TAdsBlobStream* stream : items)
+        stream->DetachDataSet();
 }

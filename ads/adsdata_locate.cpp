@@ -79,7 +79,8 @@ bool ProbeFindsFilter(uint32_t code, TAdsDataSet* dataSet)
 // ---------------------------------------------------------------------------
 // Index coverage.
 
-bool TAdsDataSet::IndexCoversFields(const QString& indexFields, const QString& keyFields, QString* lastSegment)
+bool TAdsDataSet::IndexCoversFields(const QString& indexFields, const QString& keyFields, QString* lastSegment,
+                                    bool* allSegments)
 {
     const QStringList segments = SplitNames(indexFields);
     const QStringList keys = SplitNames(keyFields);
@@ -102,6 +103,8 @@ bool TAdsDataSet::IndexCoversFields(const QString& indexFields, const QString& k
             return false;
     if (lastSegment)
         *lastSegment = segments[highest - 1].toUpper();
+    if (allSegments)
+        *allSegments = highest == segments.size();
     return true;
 }
 
@@ -171,14 +174,15 @@ int64_t TAdsDataSet::PreferredIndexHandle()
 
 void TAdsDataSet::OrderIndexCandidates(uint32_t* /*candidates*/, uint16_t /*count*/) {}
 
-int64_t TAdsDataSet::ChooseLocateIndex(const QString& keyFields, QString& lastSegment)
+int64_t TAdsDataSet::ChooseLocateIndex(const QString& keyFields, QString& lastSegment, bool& allSegments)
 {
     if (HasActiveIndex() && IndexIsRestricted(ADSHANDLE(mlActiveHandle)))
-        return IndexCoversFields(ActiveIndexFieldNames(), keyFields, &lastSegment) ? mlActiveHandle : -1;
+        return IndexCoversFields(ActiveIndexFieldNames(), keyFields, &lastSegment, &allSegments) ? mlActiveHandle
+                                                                                                : -1;
     UNSIGNED16 count = 0;
     Check(ace::AdsGetNumIndexes(uint32_t(mlHandle), &count));
     int64_t chosen = -1;
-    if (HasActiveIndex() && IndexCoversFields(ActiveIndexFieldNames(), keyFields, &lastSegment))
+    if (HasActiveIndex() && IndexCoversFields(ActiveIndexFieldNames(), keyFields, &lastSegment, &allSegments))
         chosen = mlActiveHandle;
     std::vector<ADSHANDLE> candidates;
     if (mpoAdsTableOptions->AdsLocateBehavior() == lbFindFirst && chosen == -1 && count > 0) {
@@ -194,7 +198,7 @@ int64_t TAdsDataSet::ChooseLocateIndex(const QString& keyFields, QString& lastSe
             OrderIndexCandidates(candidates.data(), filled);
     }
     for (size_t i = 0; i < candidates.size() && chosen == -1; ++i) {
-        if (IndexCoversFields(IndexSegmentNames(candidates[i]), keyFields, &lastSegment) &&
+        if (IndexCoversFields(IndexSegmentNames(candidates[i]), keyFields, &lastSegment, &allSegments) &&
             !IndexIsRestricted(candidates[i]))
             chosen = int64_t(candidates[i]);
     }
@@ -266,7 +270,7 @@ QString TAdsDataSet::BuildLocateExpression(const QList<TField*>& fields, bool ca
 // The two ways of searching.
 
 bool TAdsDataSet::SeekKey(uint32_t index, const QList<TField*>& fields, const QString& lastSegment,
-                          TLocateOptions options)
+                          bool allSegments, TLocateOptions options)
 {
     const bool partial = options.Contains(loPartialKey);
     bool anyUnicode = false;
@@ -296,9 +300,12 @@ bool TAdsDataSet::SeekKey(uint32_t index, const QList<TField*>& fields, const QS
     }
     UNSIGNED8 key[kKeyBufferLength];
     UNSIGNED16 keyLength = kKeyBufferLength;
-    if (!partial)
+    // Keys on the leading segments of a longer index end after the last one
+    // used: a full-length key would also demand blanks in the segments after
+    // it and miss every record that has a value there.
+    if (!partial && allSegments)
         Check(ace::AdsBuildRawKey100(index, key, &keyLength, kKeyFullLength));
-    else if (!anyUnicode)
+    else if (!partial || !anyUnicode)
         Check(ace::AdsBuildRawKey(index, key, &keyLength));
     else
         Check(ace::AdsBuildRawKey100(index, key, &keyLength, kKeyUnicodePartial));
@@ -389,8 +396,9 @@ bool TAdsDataSet::LocateRecord(const QString& keyFields, const Variant& keyValue
         else if (OnFilterRecord && Filtered())
             mayUseIndex = false;
         QString lastSegment;
-        const int64_t index = mayUseIndex ? ChooseLocateIndex(keyFields, lastSegment) : -1;
-        found = index != -1 ? SeekKey(ADSHANDLE(index), fields, lastSegment, options)
+        bool allSegments = true;
+        const int64_t index = mayUseIndex ? ChooseLocateIndex(keyFields, lastSegment, allSegments) : -1;
+        found = index != -1 ? SeekKey(ADSHANDLE(index), fields, lastSegment, allSegments, options)
                             : LocateByExpression(fields, options);
     } catch (...) {
         found = false;

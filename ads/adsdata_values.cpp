@@ -7,26 +7,16 @@
 #include "ads/ace.h"
 #include "platform/codepages.h"
 
+#include <QtEndian>
 #include <cstring>
 
 namespace {
 
-uint16_t U16(const quint8* p)
-{
-    uint16_t value = 0;
-    std::memcpy(&value, p, 2);
-    return value;
-}
-
-uint32_t U32(const quint8* p)
-{
-    uint32_t value = 0;
-    std::memcpy(&value, p, 4);
-    return value;
-}
-
-void PutU16(quint8* p, uint16_t value) { std::memcpy(p, &value, 2); }
-void PutU32(quint8* p, uint32_t value) { std::memcpy(p, &value, 4); }
+// The record image is little-endian.
+uint16_t U16(const quint8* p) { return qFromLittleEndian<quint16>(p); }
+uint32_t U32(const quint8* p) { return qFromLittleEndian<quint32>(p); }
+void PutU16(quint8* p, uint16_t value) { qToLittleEndian<quint16>(value, p); }
+void PutU32(quint8* p, uint32_t value) { qToLittleEndian<quint32>(value, p); }
 
 bool AllBytesAre(const quint8* p, uint32_t length, quint8 a, quint8 b)
 {
@@ -39,14 +29,6 @@ bool AllBytesAre(const quint8* p, uint32_t length, quint8 a, quint8 b)
 bool AllZero(const quint8* p, uint32_t length) { return AllBytesAre(p, length, 0, 0); }
 bool AllSpaces(const quint8* p, uint32_t length) { return AllBytesAre(p, length, ' ', ' '); }
 bool AllZeroOrSpace(const quint8* p, uint32_t length) { return AllBytesAre(p, length, 0, ' '); }
-
-void FillUtf16Spaces(quint8* p, uint32_t length)
-{
-    for (uint32_t i = 0; i + 1 < length; i += 2) {
-        p[i] = ' ';
-        p[i + 1] = 0;
-    }
-}
 
 bool AdtBytesShowNull(const quint8* p, uint32_t L, uint16_t type)
 {
@@ -135,6 +117,14 @@ bool TAdsDataSet::IsMemoLikeType(uint16_t engineType)
 {
     return engineType == ADS_MEMO || engineType == ADS_BINARY || engineType == ADS_IMAGE ||
            engineType == ADS_VARCHAR_MEMO || engineType == ADS_NMEMO;
+}
+
+void TAdsDataSet::FillUtf16Spaces(quint8* column, uint32_t length)
+{
+    for (uint32_t i = 0; i + 1 < length; i += 2) {
+        column[i] = ' ';
+        column[i + 1] = 0;
+    }
 }
 
 TAdsDataSet::TValueTableKind TAdsDataSet::ValueTableKind() const

@@ -8,37 +8,20 @@
 #include "framework/formatsettings.h"
 
 #include <cmath>
+#include <QtEndian>
 #include <cstring>
 
 namespace {
 
 constexpr char kNumericOutOfRange[] = "Numeric out of range.";
 
-uint16_t U16(const quint8* p)
-{
-    uint16_t value = 0;
-    std::memcpy(&value, p, 2);
-    return value;
-}
-
-uint32_t U32(const quint8* p)
-{
-    uint32_t value = 0;
-    std::memcpy(&value, p, 4);
-    return value;
-}
-
-int32_t S32(const quint8* p) { return int32_t(U32(p)); }
-
-int64_t S64(const quint8* p)
-{
-    int64_t value = 0;
-    std::memcpy(&value, p, 8);
-    return value;
-}
-
-void PutU16(quint8* p, uint16_t value) { std::memcpy(p, &value, 2); }
-void PutU32(quint8* p, uint32_t value) { std::memcpy(p, &value, 4); }
+// The record image is little-endian.
+uint16_t U16(const quint8* p) { return qFromLittleEndian<quint16>(p); }
+uint32_t U32(const quint8* p) { return qFromLittleEndian<quint32>(p); }
+int32_t S32(const quint8* p) { return qFromLittleEndian<qint32>(p); }
+int64_t S64(const quint8* p) { return qFromLittleEndian<qint64>(p); }
+void PutU16(quint8* p, uint16_t value) { qToLittleEndian<quint16>(value, p); }
+void PutU32(quint8* p, uint32_t value) { qToLittleEndian<quint32>(value, p); }
 
 template <class T>
 T Native(const void* source)
@@ -372,10 +355,7 @@ bool TAdsDataSet::WriteColumnBytes(const TACEFieldDef& def, TFieldType nativeTyp
         if (EmptyTextIsZeroFilled(units == 0))
             std::memset(p, 0, L);
         else
-            for (uint32_t i = 0; i + 1 < L; i += 2) {
-                p[i] = ' ';
-                p[i + 1] = 0;
-            }
+            FillUtf16Spaces(p, L);
         std::memcpy(p, text, bytes);
         if (def.FType == ADS_NVARCHAR)
             PutU16(p + L, uint16_t(qMin(units, L / 2)));

@@ -85,3 +85,14 @@ void TControlEventFilter::FocusEvent(QEvent* event)
     else
         FireEvent(control->OnExit, control);
 }
+
+// Every control's widget carries the control's filter as a direct child.
+TControl* TControl::FromWidget(const QWidget* widget)
+{
+    if (!widget)
+        return nullptr;
+    for (QObject* child : widget->children())
+        if (const auto* filter = dynamic_cast<const TControlEventFilter*>(child))
+            return filter->Control();
+    return nullptr;
+}

@@ -10,6 +10,7 @@ class TControl;
 class TControlEventFilter : public QObject {
 public:
     TControlEventFilter(TControl* control, QObject* widget);
+    TControl* Control() const { return mControl; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

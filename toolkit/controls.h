@@ -47,6 +47,9 @@ public:
     ~TControl() override;
 
     QWidget* Widget() const { return mWidget; }
+    // The control whose widget `widget` is; null for a widget that no control
+    // wraps (or once its control is gone).
+    static TControl* FromWidget(const QWidget* widget);
 
     TWinControl* Parent() const { return mParent; }
     void SetParent(TWinControl* parent);

@@ -107,7 +107,10 @@ std::string KeyTerm(const storage::FieldDesc& field)
     }
 }
 
-std::string KeyExpression(const engine::Cursor& cursor, const DefinitionStatement& statement)
+// An index on several columns: on the engine's own format a segment list,
+// each column a segment of its own type (so the leading columns alone can
+// still seek); on the xBase formats one concatenated text key.
+std::string KeyExpression(const engine::Cursor& cursor, const DefinitionStatement& statement, bool segmentList)
 {
     std::vector<const storage::FieldDesc*> fields;
     for (const std::string& name : statement.keyColumns) {
@@ -120,7 +123,8 @@ std::string KeyExpression(const engine::Cursor& cursor, const DefinitionStatemen
         return fields.front()->name;
     std::string expression;
     for (const auto* field : fields)
-        expression += (expression.empty() ? "" : "+") + KeyTerm(*field);
+        expression += segmentList ? (expression.empty() ? "" : ";") + field->name
+                                  : (expression.empty() ? "" : "+") + KeyTerm(*field);
     return expression;
 }
 
@@ -173,11 +177,13 @@ void EngineExecutor::DropTable(const DefinitionStatement& statement)
 void EngineExecutor::CreateIndex(const DefinitionStatement& statement)
 {
     OpenTable table(OpenNamedTable(statement.table, false));
+    UNSIGNED16 tableType = 0;
+    Check(AdsGetTableType(table.Handle(), &tableType));
     std::string expression;
     {
         auto cursor = engine::LookUp<engine::Cursor>(table.Handle(), kFunction);
         std::lock_guard<std::mutex> lock(cursor->Mutex());
-        expression = KeyExpression(*cursor, statement);
+        expression = KeyExpression(*cursor, statement, tableType == ADS_ADT);
     }
     UNSIGNED32 options = ADS_COMPOUND | (statement.unique ? ADS_CANDIDATE : 0);
     ADSHANDLE index = 0;

@@ -581,3 +581,27 @@ TEST(DataSetBlobs, ARefusedPostKeepsTheWrittenMemo)
     table.query->Cancel();
     EXPECT_EQ(table.query->FieldByName("NOTE")->AsString(), "stored");
 }
+
+// A stream kept after its dataset closed (its buffers and caches are gone)
+// or after the dataset itself was destroyed reads nothing and ends quietly.
+TEST(DataSetBlobs, StreamsOutlivingTheirBuffers)
+{
+    BlobTable table("CREATE TABLE t (ID Integer, NOTE Memo); INSERT INTO t VALUES (1, 'kept');");
+    table.Open();
+    std::unique_ptr<TStream> reader = table.query->CreateBlobStream(table.query->FieldByName("NOTE"), bmRead);
+    EXPECT_EQ(reader->Size(), 4);
+    table.query->Close();
+    EXPECT_EQ(dynamic_cast<TAdsBlobStream&>(*reader).Cache(), nullptr);
+    EXPECT_EQ(reader->Size(), 0);
+    char byte = 0;
+    EXPECT_EQ(reader->Read(&byte, 1), 0);
+
+    table.Open();
+    table.query->Edit();
+    std::unique_ptr<TStream> writer = table.query->CreateBlobStream(table.query->FieldByName("NOTE"), bmWrite);
+    writer->WriteBytes("lost with its dataset");
+    table.query.reset();
+    ExpectDataSetError([&] { writer->WriteBytes("more"); }, "Cannot write to blob in current state.");
+    writer.reset();
+    reader.reset();
+}

@@ -339,8 +339,9 @@ TEST(DataSetNavigation, CalculatedFieldsBeforeOrAfterTheFilterEvent)
         };
         table->OnFilterRecord = [&](TDataSet*, bool& accept) {
             events << QStringLiteral("filter %1").arg(EngineRecord(*table));
-            if (before)
+            if (before) {
                 EXPECT_EQ(number->AsInteger(), int32_t(EngineRecord(*table)));
+            }
             accept = EngineRecord(*table) == 3;
         };
         table->AdsTableOptions()->SetAdsCalcFieldsBeforeFilter(before);

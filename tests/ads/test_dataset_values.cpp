@@ -442,9 +442,49 @@ TEST(DataSetValues, NumericTextMustFitItsColumn)
         if (c.stored) {
             write();
             EXPECT_EQ(table.Column("N"), QByteArray(c.stored));
+            EXPECT_EQ(field->AsString(), QString::fromLatin1(c.stored).trimmed().replace('.', ','))
+                << "read back with the locale's separator";
         } else {
             ExpectDataSetError(write, "Numeric out of range.");
             EXPECT_EQ(table.Column("N"), before) << "a refused value leaves the column alone";
+        }
+        query.Cancel();
+    }
+}
+
+// Raw and variable binary columns keep their bytes, zeros included, and
+// the length of a variable value; a value longer than its column is
+// refused rather than cut.
+TEST(DataSetValues, BinaryColumnsKeepTheirBytes)
+{
+    struct Case {
+        const Kind* kind;
+        const char* definition;
+        QByteArray value;
+        QByteArray expected;
+    };
+    const QByteArray zeros("a\0b", 3);
+    const Case cases[] = {
+        {&kAdt, "Raw(3)", zeros, zeros},
+        {&kAdt, "VarBinary(4)", zeros, zeros},
+        {&kAdt, "VarBinary(2)", zeros, QByteArray()},
+        {&kVfp, "VarBinary(4)", zeros, zeros},
+        {&kVfp, "VarBinary(3)", zeros, zeros},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kind->name) + " " + c.definition);
+        TableOnDisk table(*c.kind, QStringLiteral("B %1").arg(c.definition));
+        KeyQuery& query = table.Open();
+        query.Insert();
+        TField* field = query.FieldByName("B");
+        EXPECT_TRUE(field->IsNull());
+        if (c.expected.isNull()) {
+            EXPECT_THROW(field->SetAsBytes(c.value), EDatabaseError);
+            EXPECT_TRUE(field->IsNull()) << "a refused value leaves the column alone";
+        } else {
+            field->SetAsBytes(c.value);
+            EXPECT_FALSE(field->IsNull());
+            EXPECT_EQ(field->AsBytes(), c.expected);
         }
         query.Cancel();
     }
