@@ -310,3 +310,46 @@ TEST(DataSetCursor, EveryDatasetIsInTheRegistryWhileItLives)
     }
     EXPECT_EQ(DataSetRegistry::Count(), before);
 }
+
+// An OEM table opened live: the engine's record holds the text columns in the table's
+// character set, the dataset's image holds them in the application's, and
+// the byte after a full column, which the engine's terminator overwrites
+// while re-reading, keeps its value.
+TEST(DataSetCursor, OemTablesReadTheirTextInTheApplicationsCharacterSet)
+{
+    testsupport::TempFolder folder;
+    const QByteArray accents("\xE9\xE8\xE0");  // in the application's (ANSI) character set
+    const QByteArray accentsInOem("\x82\x8A\x85");
+    auto connection = OpenOn(folder.path());
+    ADSHANDLE cursor = 0;
+    ASSERT_EQ(ace::AdsCreateTable90(connection->ConnectionHandle(), "oem", nullptr, ADS_CDX, ADS_OEM,
+                                    ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, 0, "A,Char,3;B,Char,2;N,Numeric,4,0;",
+                                    ADS_FREE_TABLE, nullptr, &cursor),
+              0u);
+    ASSERT_EQ(ace::AdsAppendRecord(cursor), 0u);
+    ASSERT_EQ(ace::AdsSetString(cursor, "A", accents.constData(), 3), 0u);
+    ASSERT_EQ(ace::AdsSetString(cursor, "B", "xy", 2), 0u);
+    ASSERT_EQ(ace::AdsWriteRecord(cursor), 0u);
+    ace::AdsCloseTable(cursor);
+
+    // A live result is the table itself, with its character set.
+    auto live = QueryOn(folder.path(), "SELECT * FROM oem", ttAdsCDX);
+    live->SetRequestLive(true);
+    live->Open();
+    TAdsQuery& query = *live;
+    cursor = query.Handle();
+    const TACEFieldDef* a = query.ACEFieldDefs()->Items(query.ACEFieldDefs()->IndexOf("A"));
+    const TACEFieldDef* b = query.ACEFieldDefs()->Items(query.ACEFieldDefs()->IndexOf("B"));
+    std::vector<UNSIGNED8> stored(256);
+    UNSIGNED32 length = UNSIGNED32(stored.size());
+    ASSERT_EQ(ace::AdsGetRecord(cursor, stored.data(), &length), 0u);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(stored.data()) + a->Offset(), 3), accentsInOem)
+        << "the engine's record is in the table's character set";
+
+    const TRecordBuffer image = query.ActiveBuffer();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(image) + a->Offset(), 3), accents);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(image) + b->Offset(), 2), QByteArray("xy"))
+        << "the terminator written after A is taken back";
+    EXPECT_EQ(query.FieldByName("A")->AsString(), QString::fromLatin1(accents));
+    EXPECT_EQ(query.FieldByName("B")->AsString(), "xy");
+}
