@@ -264,7 +264,8 @@ int TDynamicConnList::Count()
 // teardown may already have run when a destructor or an exit handler of
 // this layer would, and an engine call then corrupts the process. The
 // engine writes every change through to its files, so the connections it
-// releases with the process lose nothing; Destroy() closes them explicitly.
+// releases with the process lose nothing. A program closes them with
+// Destroy() at its end, while the engine still runs.
 TDynamicConnList& GlobalDynamicConnList()
 {
     static TDynamicConnList* const list = new TDynamicConnList;

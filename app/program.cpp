@@ -3,6 +3,7 @@
 #include "app/UWinOutils.h"
 #include "app/UmenuPrinc.h"
 #include "ads/adscnnct.h"
+#include "ads/adsdata.h"
 #include "platform/environment.h"
 #include "platform/sysinfo.h"
 #include "toolkit/application.h"
@@ -34,6 +35,22 @@ void DestroyApplicationWindows()
     Application->DestroyComponents();
 }
 
+namespace {
+
+// The connections the data-access layer opened by itself for database
+// paths are closed here, while the engine still runs; the layer's list of
+// them is never torn down by static destruction.
+void CloseImplicitConnections()
+{
+    try {
+        GlobalDynamicConnList().Destroy();
+    } catch (const std::exception& error) {
+        Application->HandleException(error);
+    }
+}
+
+} // namespace
+
 int RunVarnel(int& argc, char** argv)
 {
     EnsureComputerName();
@@ -51,5 +68,6 @@ int RunVarnel(int& argc, char** argv)
     }
     Application->Run();
     DestroyApplicationWindows();
+    CloseImplicitConnections();
     return 0;
 }
