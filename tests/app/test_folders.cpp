@@ -7,6 +7,7 @@
 #include "platform/sysinfo.h"
 #include "platform/sysutils.h"
 #include "tests/platform/qtprinters.h"
+#include "tests/app/tool_test_support.h"
 #include "tests/support/testsupport.h"
 #include "toolkit/application.h"
 #include "toolkit/recordingpresenter.h"
@@ -21,8 +22,6 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-using testsupport::CurrentDirGuard;
-using testsupport::EnvGuard;
 using testsupport::TempFolder;
 
 namespace {
@@ -87,12 +86,8 @@ protected:
     TempFolder mConfig;
     TempFolder mRoot;
     const QString mDay = LocalDate().toString(QStringLiteral("yyyyMMdd"));
-    EnvGuard mIniPath{"adsini_path", mConfig.path().toLocal8Bit()};
-    EnvGuard mPath{"PATH", QByteArray("/nonexistent")};
-    CurrentDirGuard mCwd{mRoot.path()};
-    std::shared_ptr<TRecordingPresenter> mBoxes = std::make_shared<TRecordingPresenter>();
-    TPresenterScope mPresenter{mBoxes};
-    TApplicationScope mApplication;
+    tooltest::ToolSurroundings<> mSurroundings{mConfig.path(), mRoot.path()};
+    const std::shared_ptr<TRecordingPresenter> mBoxes = mSurroundings.boxes;
 };
 
 TEST_F(FoldersTest, ProposalsBesideTheAliasFolderAndTheDatedFoldersCreated)

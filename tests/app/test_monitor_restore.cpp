@@ -16,6 +16,7 @@
 #include "app/UmenuPrinc.h"
 #include "app/program.h"
 #include "framework/fields.h"
+#include "tests/app/tool_test_support.h"
 #include "tests/support/testsupport.h"
 #include "toolkit/application.h"
 #include "toolkit/recordingpresenter.h"
@@ -23,7 +24,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -36,7 +36,6 @@
 #include <optional>
 #include <thread>
 
-using testsupport::CurrentDirGuard;
 using testsupport::EnvGuard;
 using testsupport::TempFolder;
 
@@ -125,26 +124,11 @@ struct ServerRow {
 
 class MonitorRestoreTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        sDemo = new TempFolder;
-        QProcess builder;
-        builder.setProcessChannelMode(QProcess::MergedChannels);
-        builder.start(QStringLiteral(VARNEL_BIN_DIR "/varnel-demobuilder"), {sDemo->file("demo")});
-        ASSERT_TRUE(builder.waitForFinished(120000));
-        ASSERT_EQ(builder.exitCode(), 0) << builder.readAll().toStdString();
-    }
-    static void TearDownTestSuite()
-    {
-        delete sDemo;
-        sDemo = nullptr;
-    }
-
     MonitorRestoreTest()
     {
         int argc = 0;
         CreateApplicationWindows(argc, nullptr);
-        mSource = sDemo->file("demo/data/WAUTOBACKUP/ventes");
+        mSource = Demo().Path(QStringLiteral("data/WAUTOBACKUP/ventes"));
         mDestination = mWork.file("restored");
         QDir().mkpath(mDestination);
         Window().EditSource->SetText(mSource);
@@ -155,6 +139,11 @@ protected:
         mWatcher.setInterval(0);
         QObject::connect(&mWatcher, &QTimer::timeout, [this] { Watch(); });
         mWatcher.start();
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Demo().Built()) << "the demo builder failed: " << Demo().BuildOutput().toStdString();
     }
 
     ~MonitorRestoreTest() override
@@ -245,15 +234,12 @@ protected:
         return QStringLiteral("Ex\u00e9cution de la requ\u00eate : Restauration du r\u00e9pertoire : ") + mSource;
     }
 
-    static inline TempFolder* sDemo = nullptr;
+    static const tooltest::DemoInstallation& Demo() { return tooltest::DemoInstallation::Shared(); }
+
     TempFolder mWork;
-    EnvGuard mIniPath{"adsini_path", sDemo->file("demo").toLocal8Bit()};
-    EnvGuard mPath{"PATH", QByteArray("/nonexistent")};
+    tooltest::ToolSurroundings<> mSurroundings{Demo().Path(), mWork.path()};
+    const std::shared_ptr<TRecordingPresenter> mBoxes = mSurroundings.boxes;
     EnvGuard mComputer{"COMPUTERNAME", kComputerName.toLatin1()};
-    CurrentDirGuard mCwd{mWork.path()};
-    std::shared_ptr<TRecordingPresenter> mBoxes = std::make_shared<TRecordingPresenter>();
-    TPresenterScope mPresenter{mBoxes};
-    TApplicationScope mApplication;
     QString mSource;
     QString mDestination;
     QTimer mWatcher;

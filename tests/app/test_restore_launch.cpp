@@ -7,6 +7,7 @@
 #include "app/UmenuPrinc.h"
 #include "app/program.h"
 #include "tests/platform/qtprinters.h"
+#include "tests/app/tool_test_support.h"
 #include "tests/support/testsupport.h"
 #include "toolkit/application.h"
 #include "toolkit/recordingpresenter.h"
@@ -14,11 +15,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
-using testsupport::CurrentDirGuard;
-using testsupport::EnvGuard;
 using testsupport::TempFolder;
 
 namespace {
@@ -57,27 +55,9 @@ QByteArray Contents(const QString& file)
 
 class RestoreLaunchTest : public ::testing::Test {
 protected:
-    // One demo installation for the whole program: the tests only read its
-    // backups and restore into folders of their own.
-    static void SetUpTestSuite()
-    {
-        sInstall = new TempFolder;
-        QProcess builder;
-        builder.start(QStringLiteral(VARNEL_BIN_DIR "/varnel-demobuilder"), {sInstall->file("demo")});
-        sBuilt = builder.waitForFinished(120000) && builder.exitStatus() == QProcess::NormalExit
-                 && builder.exitCode() == 0;
-        if (!sBuilt)
-            sBuildOutput = builder.readAllStandardError() + builder.readAllStandardOutput();
-    }
-    static void TearDownTestSuite()
-    {
-        delete sInstall;
-        sInstall = nullptr;
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(sBuilt) << "the demo builder failed: " << sBuildOutput.toStdString();
+        ASSERT_TRUE(Demo().Built()) << "the demo builder failed: " << Demo().BuildOutput().toStdString();
         int argc = 0;
         CreateApplicationWindows(argc, nullptr);
         ASSERT_NE(FPrincipal, nullptr);
@@ -87,10 +67,10 @@ protected:
         mBoxes->mShown.clear();
     }
 
-    static QString Demo(const QString& name) { return sInstall->file("demo/" + name); }
-    static QString SalesFolder() { return Demo("data/ventes"); }
-    static QString SalesBackup() { return Demo("data/WAUTOBACKUP/ventes"); }
-    static QString AccountingBackup() { return Demo("data/WAUTOBACKUP/compta"); }
+    static const tooltest::DemoInstallation& Demo() { return tooltest::DemoInstallation::Shared(); }
+    static QString SalesFolder() { return Demo().Path("data/ventes"); }
+    static QString SalesBackup() { return Demo().Path("data/WAUTOBACKUP/ventes"); }
+    static QString AccountingBackup() { return Demo().Path("data/WAUTOBACKUP/compta"); }
 
     TFPrincipal& Window() { return *FPrincipal; }
 
@@ -145,22 +125,10 @@ protected:
         EXPECT_EQ(box.windowEnabled, isErrorBox);
     }
 
-    static TempFolder* sInstall;
-    static bool sBuilt;
-    static QByteArray sBuildOutput;
-
     TempFolder mWork;
-    EnvGuard mIniPath{"adsini_path", Demo("").toLocal8Bit()};
-    EnvGuard mPath{"PATH", QByteArray("/nonexistent")};
-    CurrentDirGuard mCwd{mWork.path()};
-    std::shared_ptr<StateRecordingPresenter> mBoxes = std::make_shared<StateRecordingPresenter>();
-    TPresenterScope mPresenter{mBoxes};
-    TApplicationScope mApplication;
+    tooltest::ToolSurroundings<StateRecordingPresenter> mSurroundings{Demo().Path(), mWork.path()};
+    const std::shared_ptr<StateRecordingPresenter> mBoxes = mSurroundings.boxes;
 };
-
-TempFolder* RestoreLaunchTest::sInstall = nullptr;
-bool RestoreLaunchTest::sBuilt = false;
-QByteArray RestoreLaunchTest::sBuildOutput;
 
 TEST_F(RestoreLaunchTest, AFreeTableRestoreLeavesTheBackupsFilesInTheDestination)
 {

@@ -5,6 +5,7 @@
 #include "app/UmenuPrinc.h"
 #include "app/program.h"
 #include "tests/platform/qtprinters.h"
+#include "tests/app/tool_test_support.h"
 #include "tests/support/testsupport.h"
 #include "toolkit/application.h"
 #include "toolkit/recordingpresenter.h"
@@ -15,7 +16,6 @@
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 
-using testsupport::CurrentDirGuard;
 using testsupport::EnvGuard;
 using testsupport::TempFolder;
 
@@ -46,12 +46,8 @@ protected:
     TempFolder mConfig;
     TempFolder mWork;
     // No ads.ini may be found anywhere but where the test puts one.
-    EnvGuard mIniPath{"adsini_path", mConfig.path().toLocal8Bit()};
-    EnvGuard mPath{"PATH", QByteArray("/nonexistent")};
-    CurrentDirGuard mCwd{mWork.path()};
-    std::shared_ptr<TRecordingPresenter> mBoxes = std::make_shared<TRecordingPresenter>();
-    TPresenterScope mPresenter{mBoxes};
-    TApplicationScope mApplication;
+    tooltest::ToolSurroundings<> mSurroundings{mConfig.path(), mWork.path()};
+    const std::shared_ptr<TRecordingPresenter> mBoxes = mSurroundings.boxes;
 };
 
 TEST_F(StartupTest, ListsTheAliasesInFileOrderAndAppliesTheFirst)
