@@ -51,6 +51,21 @@ protected:
         ASSERT_NE(FPrincipal, nullptr);
     }
 
+    // One alias per case (A0, A1, ... on each case's `alias`); returns the
+    // alias names in case order.
+    template <class Cases>
+    QStringList StartToolWithAnAliasPerCase(const Cases& cases)
+    {
+        QList<QPair<QString, QString>> aliases;
+        for (const auto& c : cases)
+            aliases.append({QStringLiteral("A%1").arg(aliases.size()), c.alias});
+        StartTool(aliases);
+        QStringList names;
+        for (const auto& alias : aliases)
+            names << alias.first;
+        return names;
+    }
+
     TFPrincipal& Window() { return *FPrincipal; }
 
     // Every folder below the test's folder, relative to it.
@@ -113,17 +128,14 @@ TEST_F(FoldersTest, ProposalsBesideTheAliasFolderAndTheDatedFoldersCreated)
         {"{root}/Again/Data", {"Again/WVARNEL{day}/Data"}, "{root}/Again/WAUTOBACKUP/Data",
          "{root}/Again/WVARNEL{day}/Data", {}},
     };
-    QList<QPair<QString, QString>> aliases;
-    for (const auto& c : cases)
-        aliases.append({QStringLiteral("A%1").arg(aliases.size()), c.alias});
-    StartTool(aliases);
+    const QStringList aliases = StartToolWithAnAliasPerCase(cases);
 
     for (qsizetype i = 0; i < aliases.size(); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE(c.alias.toStdString());
         for (const QString& folder : c.existing)
             MakeFolder(folder);
-        Window().ApplySelectedAlias(aliases[i].first);
+        Window().ApplySelectedAlias(aliases[i]);
         mBoxes->Clear();
         mBoxes->QueueFileAnswer(QStringLiteral("/chosen/source"));
         mBoxes->QueueFileAnswer(QStringLiteral("/chosen/destination"));
@@ -166,15 +178,12 @@ TEST_F(FoldersTest, AFailingCreationShowsTheSystemCodeOpensNoChooserAndKeepsWhat
     QFile blocker(Expand("{root}/File/WVARNEL{day}"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    QList<QPair<QString, QString>> aliases;
-    for (const auto& c : cases)
-        aliases.append({QStringLiteral("A%1").arg(aliases.size()), c.alias});
-    StartTool(aliases);
+    const QStringList aliases = StartToolWithAnAliasPerCase(cases);
 
     for (qsizetype i = 0; i < aliases.size(); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE(c.failing.left(60).toStdString());
-        Window().ApplySelectedAlias(aliases[i].first);
+        Window().ApplySelectedAlias(aliases[i]);
         mBoxes->Clear();
         Window().EditDestination->SetText(QStringLiteral("/earlier"));
         const QStringList before = FoldersBelowRoot();
