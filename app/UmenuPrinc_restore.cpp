@@ -63,9 +63,15 @@ private:
 // existing folders that resolve to the same place (a link, "./") are the
 // same too. A restore into the folder it reads from, or over the alias's
 // live data, must not slip through on a spelling.
+QString FolderSpelling(const QString& folder)
+{
+    // The root keeps its one delimiter: it is not the empty text.
+    return AsciiUpper(folder.size() > 1 ? ExcludeTrailingPathDelimiter(folder) : folder);
+}
+
 bool SameFolder(const QString& first, const QString& second)
 {
-    if (AsciiUpper(ExcludeTrailingPathDelimiter(first)) == AsciiUpper(ExcludeTrailingPathDelimiter(second)))
+    if (FolderSpelling(first) == FolderSpelling(second))
         return true;
     if (first.isEmpty() || second.isEmpty())
         return false;

@@ -7,6 +7,7 @@
 #include "app/UmenuPrinc.h"
 #include "app/program.h"
 #include "tests/platform/qtprinters.h"
+#include "ads/ace.h"
 #include "tests/app/tool_test_support.h"
 #include "tests/support/testsupport.h"
 #include "toolkit/application.h"
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using testsupport::TempFolder;
 
@@ -134,18 +137,31 @@ TEST_F(RestoreLaunchTest, AFreeTableRestoreLeavesTheBackupsFilesInTheDestination
 {
     SelectAlias("VENTES");
     const QString destination = NewFolder("restored");
+    ace::StartCallTrace();
     Start(SalesBackup(), destination);
+    const std::vector<ace::TracedCall> calls = ace::StopCallTrace();
 
     ExpectOneBox(QString::fromUtf8("Opération terminée!!"), false);
     ExpectIdleWindow();
+    // On the worker: the restore, then its statement and the cached tables
+    // closed; on this thread only the monitor's list of statements.
+    QStringList worker, monitor;
+    for (const ace::TracedCall& call : calls) {
+        if (!QStringList{"AdsExecuteSQL", "AdsCloseSQLStatement", "AdsCloseCachedTables"}.contains(call.function))
+            continue;
+        (call.thread == std::this_thread::get_id() ? monitor : worker) << call.function;
+    }
+    EXPECT_EQ(worker, (QStringList{"AdsExecuteSQL", "AdsCloseSQLStatement", "AdsCloseCachedTables"}));
+    EXPECT_EQ(monitor.value(0), "AdsExecuteSQL");
+    EXPECT_FALSE(monitor.contains("AdsCloseSQLStatement"));
     QStringList expected = FilesOf(SalesBackup());
     expected.removeAll(kManifest);
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_EQ(FilesOf(destination), expected) << "nothing more, nothing less: no staging left behind";
     for (const QString& name : expected)
         EXPECT_EQ(Contents(destination + "/" + name), Contents(SalesBackup() + "/" + name)) << name.toStdString();
-    // The worker closed its statement and the cached tables; the restore
-    // connection carries the alias and stays open for the next restore.
+    // The restore connection carries the alias and stays open for the next
+    // restore.
     EXPECT_EQ(Window().QRestore->AdsConnection(), Window().AdsConnectionRestore);
     EXPECT_EQ(Window().AdsConnectionRestore->AliasName(), "VENTES");
 }
@@ -215,6 +231,7 @@ TEST_F(RestoreLaunchTest, TheFolderChecksRefuseInOrderWithTheirOwnText)
         {"the alias folder through another spelling", existing, SalesFolder() + "/./", dataFolder},
         {"both missing: only the source is named", missing, missing + "2", noSource},
         {"source empty", "", other, noSource},
+        {"source empty, destination the root", "", "/", noSource},
         {"destination missing", existing, missing, noDestination},
         {"destination empty", existing, "", noDestination},
     };
