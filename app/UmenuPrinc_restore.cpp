@@ -36,7 +36,8 @@ constexpr std::chrono::milliseconds kWorkerPoll{50};
 
 // The busy state of the start button: the hourglass and a disabled window
 // from construction, and the default cursor and an enabled window in front
-// again however the handler is left.
+// again however the handler is left (also when the operator sent the whole
+// program to the taskbar from the progress window meanwhile).
 class TBusyWindowGuard {
 public:
     explicit TBusyWindowGuard(TForm* window) : mWindow(window)
@@ -48,6 +49,7 @@ public:
     {
         Screen->SetCursor(crDefault);
         mWindow->SetEnabled(true);
+        Application->Restore();
         mWindow->Show();
         mWindow->BringToFront();
     }
@@ -136,7 +138,16 @@ void TFPrincipal::RunQueryWithGauge(TAdsQuery* Query, const QString& Caption)
     worker->Start();
     // From here on the worker may be gone at any moment: only the completion
     // record is read.
-    RunGaugeMonitor(Caption);
+    try {
+        RunGaugeMonitor(Caption);
+    } catch (...) {
+        // The restore goes on without its window. The failure is reported
+        // once the worker is done, so that nothing starts on its query
+        // meanwhile; a failure of the restore itself goes first.
+        WaitForRestoreWorker();
+        RaiseRestoreWorkerError();
+        throw;
+    }
     // The monitor may stop before the server is done (the statement was not
     // found, or it left the list first); the operation is over only when the
     // worker is, and a failed restore must not be reported as done.

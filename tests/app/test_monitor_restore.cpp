@@ -19,6 +19,7 @@
 #include "tests/app/tool_test_support.h"
 #include "tests/support/testsupport.h"
 #include "toolkit/application.h"
+#include "toolkit/screen.h"
 #include "toolkit/recordingpresenter.h"
 
 #include <QApplication>
@@ -128,6 +129,8 @@ protected:
     {
         int argc = 0;
         CreateApplicationWindows(argc, nullptr);
+        Window().Show();
+        Application->ProcessMessages();
         mSource = Demo().Path(QStringLiteral("data/WAUTOBACKUP/ventes"));
         mDestination = mWork.file("restored");
         QDir().mkpath(mDestination);
@@ -158,6 +161,8 @@ protected:
 
     TFPrincipal& Window() { return *FPrincipal; }
 
+    void ExpectIdleWindow() { tooltest::ExpectIdleWindow(Window()); }
+
     void WaitForWorker()
     {
         if (!FPrincipal)
@@ -184,6 +189,8 @@ protected:
             if (mUnseenHold.elapsed() > 15000)
                 RestorePacer::Release();
         }
+        if (mReleaseOnceNoWindow && ProgressWindows().isEmpty())
+            RestorePacer::Release();
         for (TFGaugeQuery* window : ProgressWindows()) {
             if (!window->Visible())
                 continue;
@@ -245,6 +252,7 @@ protected:
     QTimer mWatcher;
     std::vector<Seen> mSeen;
     std::function<void(TFGaugeQuery&)> mWhileShown;
+    bool mReleaseOnceNoWindow = false;
     QElapsedTimer mHeldFor;
     QElapsedTimer mUnseenHold;
     std::unique_ptr<TAdsConnection> mServerConnection;
@@ -256,7 +264,15 @@ TEST_F(MonitorRestoreTest, ARestoreRunningOverASecondShowsTheServersProgressUnti
     RestorePacer::Install(std::this_thread::get_id());
     std::optional<ServerRow> server;
     std::optional<Seen> shownWhileHeld;
+    bool mainMinimisedWithProgress = false;
     mWhileShown = [&](TFGaugeQuery& window) {
+        // The operator sends the progress window to the taskbar: the whole
+        // program goes with it.
+        if (!window.Widget()->isMinimized() && !mainMinimisedWithProgress) {
+            window.Widget()->showMinimized();
+            QApplication::processEvents();
+            mainMinimisedWithProgress = Window().Widget()->isMinimized();
+        }
         if (shownWhileHeld || !HeldThroughTwoPolls())
             return;
         server = ReadServerRow();
@@ -266,6 +282,7 @@ TEST_F(MonitorRestoreTest, ARestoreRunningOverASecondShowsTheServersProgressUnti
     };
 
     Window().BtnStart->Click();
+    Application->ProcessMessages();
 
     EXPECT_EQ(mBoxes->ErrorTexts(), QStringList());
     EXPECT_EQ(mBoxes->MessageTexts(), QStringList{QStringLiteral("Op\u00e9ration termin\u00e9e!!")});
@@ -278,13 +295,16 @@ TEST_F(MonitorRestoreTest, ARestoreRunningOverASecondShowsTheServersProgressUnti
     EXPECT_EQ(shownWhileHeld->estimation, QStringLiteral("Estimation en seconde : ") + server->seconds);
     EXPECT_EQ(shownWhileHeld->progress, qint32(std::nearbyint(server->percent)));
     EXPECT_TRUE(ProgressWindows().isEmpty()) << "the progress window outlived the monitor";
-    EXPECT_TRUE(QFileInfo::exists(QDir(mDestination).filePath(QStringLiteral("clients.adt"))))
-        << QDir(mDestination).entryList().join(QLatin1Char(' ')).toStdString();
+    tooltest::ExpectRestoredFrom(mSource, mDestination);
+    ExpectIdleWindow();
+    EXPECT_TRUE(mainMinimisedWithProgress);
+    EXPECT_FALSE(Window().Widget()->isMinimized()) << "the tool comes back from the taskbar when it is done";
 }
 
 TEST_F(MonitorRestoreTest, ARestoreOverWithinTheFirstSecondShowsNoProgressWindow)
 {
     Window().BtnStart->Click();
+    Application->ProcessMessages();
 
     EXPECT_TRUE(mSeen.empty()) << "a progress window was shown";
     EXPECT_TRUE(ProgressWindows().isEmpty());
@@ -299,6 +319,9 @@ TEST_F(MonitorRestoreTest, AnErrorWhileFollowingTheRestoreDestroysTheWindowAndRe
     mWhileShown = [&](TFGaugeQuery&) {
         if (broken)
             return;
+        // The held restore is let go once the failed monitor has destroyed
+        // its window: the tool waits for it before it reports the failure.
+        mReleaseOnceNoWindow = true;
         // The list's connection goes to an alias that does not resolve: the
         // next reopening of the list fails on this thread.
         broken = true;
@@ -307,13 +330,14 @@ TEST_F(MonitorRestoreTest, AnErrorWhileFollowingTheRestoreDestroysTheWindowAndRe
     };
 
     Window().BtnStart->Click();
+    Application->ProcessMessages();
 
     ASSERT_TRUE(broken) << "the progress window was never shown";
     EXPECT_TRUE(ProgressWindows().isEmpty()) << "the progress window outlived the error";
     EXPECT_EQ(mBoxes->ErrorTexts().size(), 1) << mBoxes->ErrorTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(mBoxes->MessageTexts(), QStringList()) << "a failed monitor is not reported as done";
-    EXPECT_TRUE(Window().Widget()->isEnabled());
-    RestorePacer::Release();
+    ExpectIdleWindow();
+    tooltest::ExpectRestoredFrom(mSource, mDestination);
 }
 
 } // namespace

@@ -25,7 +25,6 @@ using testsupport::TempFolder;
 namespace {
 
 const QString kPassword = QStringLiteral("dux4827");
-const QString kManifest = QStringLiteral("varnel-backup.manifest");
 
 // A box as it was shown, with the state of the tool at that moment.
 struct ShownBox {
@@ -45,16 +44,8 @@ public:
     QList<ShownBox> mShown;
 };
 
-QStringList FilesOf(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray Contents(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<cannot read " + file.toUtf8() + ">");
-}
+using tooltest::Contents;
+using tooltest::FilesOf;
 
 class RestoreLaunchTest : public ::testing::Test {
 protected:
@@ -103,15 +94,7 @@ protected:
 
     // The state every way out of the start button leaves: default cursor,
     // an enabled window shown in front, and no worker left running.
-    void ExpectIdleWindow()
-    {
-        EXPECT_EQ(Screen->Cursor(), crDefault);
-        EXPECT_TRUE(Window().Enabled());
-        EXPECT_TRUE(Window().Visible());
-        EXPECT_TRUE(Window().Active());
-        EXPECT_TRUE(Window().RestoreWorkerFinished());
-        EXPECT_EQ(Window().ThreadActiveQuery, nullptr);
-    }
+    void ExpectIdleWindow() { tooltest::ExpectIdleWindow(Window()); }
 
     // Exactly one box was shown, with `text`, while the window was busy (or,
     // for an error box, after the guard had already restored it).
@@ -154,12 +137,7 @@ TEST_F(RestoreLaunchTest, AFreeTableRestoreLeavesTheBackupsFilesInTheDestination
     EXPECT_EQ(worker, (QStringList{"AdsExecuteSQL", "AdsCloseSQLStatement", "AdsCloseCachedTables"}));
     EXPECT_EQ(monitor.value(0), "AdsExecuteSQL");
     EXPECT_FALSE(monitor.contains("AdsCloseSQLStatement"));
-    QStringList expected = FilesOf(SalesBackup());
-    expected.removeAll(kManifest);
-    ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(FilesOf(destination), expected) << "nothing more, nothing less: no staging left behind";
-    for (const QString& name : expected)
-        EXPECT_EQ(Contents(destination + "/" + name), Contents(SalesBackup() + "/" + name)) << name.toStdString();
+    tooltest::ExpectRestoredFrom(SalesBackup(), destination);
     // The restore connection carries the alias and stays open for the next
     // restore.
     EXPECT_EQ(Window().QRestore->AdsConnection(), Window().AdsConnectionRestore);

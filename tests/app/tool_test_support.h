@@ -2,13 +2,18 @@
 // tool, and a demo installation to restore from.
 #pragma once
 
+#include "app/UmenuPrinc.h"
 #include "tests/support/testsupport.h"
 #include "toolkit/application.h"
 #include "toolkit/recordingpresenter.h"
+#include "toolkit/screen.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QString>
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -70,5 +75,41 @@ private:
     bool mBuilt = false;
     QByteArray mOutput;
 };
+
+// The names in `folder` (files and folders), sorted.
+inline QStringList FilesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+inline QByteArray Contents(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<cannot read " + file.toUtf8() + ">");
+}
+
+// `destination` holds the files of the free-table backup in `backup`
+// (all but its manifest), byte for byte, and nothing else.
+inline void ExpectRestoredFrom(const QString& backup, const QString& destination)
+{
+    QStringList expected = FilesOf(backup);
+    expected.removeAll(QStringLiteral("varnel-backup.manifest"));
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(FilesOf(destination), expected) << "nothing more, nothing less: no staging left behind";
+    for (const QString& name : expected)
+        EXPECT_EQ(Contents(destination + "/" + name), Contents(backup + "/" + name)) << name.toStdString();
+}
+
+// The tool at rest after an operation, whatever its outcome: the default
+// cursor, the main window enabled and in front, no worker left.
+inline void ExpectIdleWindow(TFPrincipal& window)
+{
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_TRUE(window.Enabled());
+    EXPECT_TRUE(window.Visible());
+    EXPECT_TRUE(window.Active());
+    EXPECT_TRUE(window.RestoreWorkerFinished());
+    EXPECT_EQ(window.ThreadActiveQuery, nullptr);
+}
 
 } // namespace tooltest
