@@ -23,7 +23,7 @@ constexpr int kKeyBufferLength = 4082;
 constexpr int kSegmentNameLength = 510;
 constexpr int kMostSegments = 100;
 constexpr uint16_t kRawKey = 1;
-constexpr uint16_t kSeekHard = 1;
+constexpr uint16_t kSoftSeek = 1;
 constexpr uint32_t kKeyFullLength = 1;
 constexpr uint32_t kKeyUnicodePartial = 4;
 constexpr uint16_t kAdtTableType = 3;
@@ -189,10 +189,10 @@ int64_t TAdsDataSet::ChooseLocateIndex(const QString& keyFields, QString& lastSe
         const int64_t preferred = PreferredIndexHandle();
         if (preferred != -1)
             candidates.push_back(ADSHANDLE(preferred));
-    } else if (count > 0) {
+    } else {
         candidates.resize(count);
         UNSIGNED16 filled = count;
-        Check(ace::AdsGetAllIndexes(uint32_t(mlHandle), candidates.data(), &filled));
+        Check(ace::AdsGetAllIndexes(uint32_t(mlHandle), candidates.empty() ? nullptr : candidates.data(), &filled));
         candidates.resize(filled);
         if (!HasActiveIndex())
             OrderIndexCandidates(candidates.data(), filled);
@@ -276,7 +276,10 @@ bool TAdsDataSet::SeekKey(uint32_t index, const QList<TField*>& fields, const QS
     bool anyUnicode = false;
     Check(ace::AdsInitRawKey(index));
     for (TField* field : fields) {
-        const TACEFieldDef* def = FACEFieldDefs->Items(FACEFieldDefs->IndexOf(field->FieldName()));
+        const int defIndex = FACEFieldDefs->IndexOf(field->FieldName());
+        if (defIndex < 0)
+            RaiseDataSetError(QStringLiteral("Field '%1' has no engine definition.").arg(field->FieldName()));
+        const TACEFieldDef* def = FACEFieldDefs->Items(defIndex);
         const quint8* data = mpFilterBuffer + def->Offset();
         const QByteArray name = StringToAnsi(field->FieldName());
         const uint16_t type = def->FieldType();
@@ -310,7 +313,7 @@ bool TAdsDataSet::SeekKey(uint32_t index, const QList<TField*>& fields, const QS
     else
         Check(ace::AdsBuildRawKey100(index, key, &keyLength, kKeyUnicodePartial));
     UNSIGNED16 found = 0;
-    Check(ace::AdsSeek(index, key, keyLength, kRawKey, kSeekHard, &found));
+    Check(ace::AdsSeek(index, key, keyLength, kRawKey, kSoftSeek, &found));
     return found != 0;
 }
 
@@ -388,18 +391,22 @@ bool TAdsDataSet::LocateRecord(const QString& keyFields, const Variant& keyValue
         }
         const bool caseInsensitive = options.Contains(loCaseInsensitive);
         const bool partial = options.Contains(loPartialKey);
-        bool mayUseIndex = true;
-        if (caseInsensitive)
-            mayUseIndex = characterFields == 0 && unicodeFields <= 1 && partial;
-        else if (partial && unicodeFields > 0)
-            mayUseIndex = fields.size() == 1 && caseInsensitive;
-        else if (OnFilterRecord && Filtered())
-            mayUseIndex = false;
+        // Each rule can forbid the index on its own; only a search that
+        // passes all of them may seek.
+        const bool caseRuleAllows = !caseInsensitive || (characterFields == 0 && unicodeFields <= 1 && partial);
+        const bool unicodeRuleAllows = !(partial && unicodeFields > 0) || (fields.size() == 1 && caseInsensitive);
+        const bool handlerRuleAllows = !(OnFilterRecord && Filtered());
+        const bool mayUseIndex = caseRuleAllows && unicodeRuleAllows && handlerRuleAllows;
         QString lastSegment;
         bool allSegments = true;
         const int64_t index = mayUseIndex ? ChooseLocateIndex(keyFields, lastSegment, allSegments) : -1;
-        found = index != -1 ? SeekKey(ADSHANDLE(index), fields, lastSegment, allSegments, options)
-                            : LocateByExpression(fields, options);
+        if (index != -1)
+            found = SeekKey(ADSHANDLE(index), fields, lastSegment, allSegments, options);
+        // Unicode indexes here compare with case: a case-insensitive seek
+        // that misses may only have missed on case, so the expression,
+        // which compares both sides upper-cased, has the last word.
+        if (index == -1 || (!found && caseInsensitive && unicodeFields > 0))
+            found = LocateByExpression(fields, options);
     } catch (...) {
         found = false;
         leave();

@@ -415,8 +415,14 @@ bool TAdsDataSet::FindRecord(bool restart, bool goForward)
                 atBof = ScanWithFilterEvent(false) ? 0 : 1;
         }
     } catch (...) {
-        if (temporaryFilter)
-            DeactivateFilter();
+        // The search's own failure is what the caller must see; a failing
+        // clean-up must not replace it.
+        if (temporaryFilter) {
+            try {
+                DeactivateFilter();
+            } catch (...) {
+            }
+        }
         throw;
     }
     if (temporaryFilter)
