@@ -241,3 +241,56 @@ TEST(DataSetStatementList, AnEndedStatementIsNotFoundByItsNumber)
     EXPECT_FALSE(list->Locate(QStringLiteral("Query Number"), Variant(int(number)), TLocateOptions()));
     EXPECT_EQ(list->FieldByName("Query Number")->AsInteger(), before);
 }
+
+// What the engine is asked when the monitor opens the list and when it finds
+// a statement again by its number: the filter goes in as the dataset's own,
+// with exact comparison, and the search is a plain filter over it that is
+// taken away again, leaving the dataset's filter in place.
+TEST(DataSetStatementList, TheEngineCallsOfTheMonitorsFilterAndSearch)
+{
+    testsupport::TempFolder folder;
+    testsupport::EnvGuard computer("COMPUTERNAME", QByteArray(kThisComputer));
+    StatementHolder::Reset();
+    StatementHolder holder;
+    ScriptOnWorker running(holder, folder.path(), QStringLiteral("DECLARE x Integer;\nx = 1;"), 1);
+    ASSERT_TRUE(holder.WaitUntilHeld(running.Id()));
+    auto connection = OpenOn(folder.path());
+    auto list = StatementList(*connection);
+    const QString filter = QStringLiteral("\"Active = True AND Connection Name = '%1'\"").arg(kThisComputer);
+
+    ace::StartCallTrace();
+    list->Open();
+    auto calls = ace::StopCallTrace();
+    const QStringList filterCalls = {"AdsExpressionLongToShort90", "AdsExpressionShortToLong90", "AdsSetExact22",
+                                     "AdsSetAOF100", "AdsSetFilter100", "AdsClearFilter", "AdsClearAOF",
+                                     "AdsGetAllIndexes"};
+    // The index list asked at open is for the first index's page size.
+    EXPECT_EQ(Only(calls, filterCalls), QStringList({"AdsGetAllIndexes", "AdsExpressionLongToShort90",
+                                                     "AdsExpressionShortToLong90", "AdsSetExact22", "AdsSetAOF100"}))
+        << Dump(calls);
+    EXPECT_EQ(CallsOf(calls, "AdsExpressionLongToShort90").front().arguments.value(1), filter);
+    EXPECT_EQ(CallsOf(calls, "AdsSetExact22").front().arguments.value(1), "1");
+    ASSERT_EQ(CallsOf(calls, "AdsSetAOF100").size(), 1u);
+    EXPECT_EQ(CallsOf(calls, "AdsSetAOF100").front().arguments.value(1), filter);
+    EXPECT_EQ(CallsOf(calls, "AdsSetAOF100").front().arguments.value(2), QString::number(0x2002));
+
+    const int32_t number = list->FieldByName("Query Number")->AsInteger();
+    list->Next();
+    ace::StartCallTrace();
+    EXPECT_TRUE(list->Locate(QStringLiteral("Query Number"), Variant(int(number)), TLocateOptions()));
+    calls = ace::StopCallTrace();
+    // No index on the list: the (empty) list of indexes, then the expression.
+    EXPECT_EQ(Only(calls, filterCalls), QStringList({"AdsGetAllIndexes", "AdsSetExact22", "AdsSetFilter100",
+                                                     "AdsSetExact22", "AdsClearFilter"}))
+        << Dump(calls);
+    ASSERT_EQ(CallsOf(calls, "AdsSetFilter100").size(), 1u);
+    EXPECT_EQ(CallsOf(calls, "AdsSetFilter100").front().arguments.value(1),
+              QStringLiteral("\"(Query Number=%1)\"").arg(number));
+    EXPECT_EQ(CallsOf(calls, "AdsSetFilter100").front().arguments.value(2), QString::number(0x2000));
+    EXPECT_EQ(list->FieldByName("Query Number")->AsInteger(), number);
+    char kept[200] = {};
+    UNSIGNED16 length = sizeof(kept);
+    ASSERT_EQ(ace::AdsGetAOF(list->Handle(), kept, &length), 0u);
+    EXPECT_EQ(QString::fromLatin1(kept, length), filter.mid(1, filter.size() - 2)) << "the dataset's filter stays";
+    holder.Release();
+}
