@@ -107,15 +107,25 @@ void TAdsDataSet::FreeKeyBuffers()
     mpstKeyBuffer = -1;
 }
 
+// The offsets are 16-bit: the sum is formed wide and a record too large for
+// them refuses the open, instead of wrapping round to a buffer smaller than
+// the record the engine copies into it.
 void TAdsDataSet::ComputeBufferLayout()
 {
-    musBlobCacheOfs = uint16_t(musRecordSize + CalcFieldsSize());
-    musRecInfoOfs = uint16_t(musBlobCacheOfs + 4 * BlobFieldCount());
-    musBookmarkOfs = uint16_t(musRecInfoOfs + 8);
     uint32_t bookmarkLength = 0;
     Check(ace::AdsGetBookmarkLength(OrderHandle(), &bookmarkLength));
+    const uint64_t blobCacheOfs = uint64_t(musRecordSize) + uint64_t(qMax(CalcFieldsSize(), 0));
+    const uint64_t recInfoOfs = blobCacheOfs + 4 * uint64_t(qMax(BlobFieldCount(), 0));
+    const uint64_t bookmarkOfs = recInfoOfs + 8;
+    const uint64_t total = bookmarkOfs + bookmarkLength;
+    if (total > 0xFFFF)
+        RaiseDataSetError(QStringLiteral("The record buffer of %1 bytes exceeds the largest record buffer (65535 bytes).")
+                              .arg(total));
+    musBlobCacheOfs = uint16_t(blobCacheOfs);
+    musRecInfoOfs = uint16_t(recInfoOfs);
+    musBookmarkOfs = uint16_t(bookmarkOfs);
     FBookmarkSize = int(bookmarkLength);
-    musRecBufSize = uint16_t(musBookmarkOfs + FBookmarkSize);
+    musRecBufSize = uint16_t(total);
 }
 
 void TAdsDataSet::CloseEngineCursor()

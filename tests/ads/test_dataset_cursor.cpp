@@ -353,3 +353,40 @@ TEST(DataSetCursor, OemTablesReadTheirTextInTheApplicationsCharacterSet)
     EXPECT_EQ(query.FieldByName("A")->AsString(), QString::fromLatin1(accents));
     EXPECT_EQ(query.FieldByName("B")->AsString(), "xy");
 }
+
+// The record buffer's offsets are 16-bit. A table whose record fits the
+// engine but leaves no room for the dataset's own regions behind it is
+// refused at open; one just below that opens and reads its last column.
+TEST(DataSetCursor, RecordsTooWideForTheRecordBufferAreRefusedAtOpen)
+{
+    struct Case {
+        int lastColumn;
+        bool opens;
+    };
+    for (const Case& c : {Case{5000, true}, Case{5530, false}}) {
+        SCOPED_TRACE(c.lastColumn);
+        testsupport::TempFolder folder;
+        RunSql(folder.path(), QStringLiteral("CREATE TABLE wide (A Char(30000), B Char(30000), Z Char(%1));"
+                                             "INSERT INTO wide (A, B, Z) VALUES ('a', 'b', 'last');")
+                                  .arg(c.lastColumn));
+        auto connection = OpenOn(folder.path());
+        TAdsQuery query(nullptr);
+        query.SetAdsConnection(connection.get());
+        query.SetCursorHandleForOpen(OpenTableCursor(*connection, "wide", ADS_ADT));
+        if (c.opens) {
+            query.Open();
+            EXPECT_EQ(query.RecBufSize(), query.RecordSize() + 8 + query.BookmarkSize());
+            EXPECT_EQ(query.FieldByName("Z")->AsString(), "last");
+            query.Close();
+            continue;
+        }
+        try {
+            query.Open();
+            ADD_FAILURE() << "the open should be refused";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains("exceeds the largest record buffer")) << e.Message().toStdString();
+        }
+        EXPECT_FALSE(query.Active());
+        EXPECT_EQ(query.HandleValue(), -1) << "the cursor is released";
+    }
+}
