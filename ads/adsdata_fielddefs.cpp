@@ -168,7 +168,10 @@ void TAdsDataSet::ApplyFieldClassRules()
         } else if (auto* bcd = dynamic_cast<TAdsBCDField*>(field)) {
             if (engineType == ADS_NUMERIC || engineType == ADS_LONGLONG)
                 bcd->SetCurrency(false);
-        } else if (auto* plainBcd = dynamic_cast<TBCDField*>(field)) {
+        } else if (auto* plainBcd = dynamic_cast<TBCDField*>(field);
+                   plainBcd && !dynamic_cast<TFMTBCDField*>(field)) {
+            // The wide numeric class shares the base class here; it holds
+            // plain numbers, never money.
             plainBcd->SetCurrency(true);
         }
     }

@@ -247,7 +247,7 @@ TEST(DataSetCursor, MemoMarkersAfterEachFetch)
 TEST(DataSetCursor, DefaultFieldClassesAndTheirRules)
 {
     testsupport::TempFolder folder;
-    RunSql(folder.path(), "CREATE TABLE t (A Char(4), B CIChar(4), N Numeric(10, 2), M Money, L BigInt)");
+    RunSql(folder.path(), "CREATE TABLE t (A Char(4), B CIChar(4), N Numeric(10, 2), M Money, L BigInt, W Numeric(20, 2))");
     auto query = QueryOn(folder.path(), "SELECT * FROM t");
     query->Open();
     auto* a = dynamic_cast<TAdsStringField*>(query->FieldByName("A"));
@@ -264,6 +264,9 @@ TEST(DataSetCursor, DefaultFieldClassesAndTheirRules)
         ASSERT_TRUE(field) << c.name;
         EXPECT_EQ(field->IsCurrency(), c.currency) << c.name;
     }
+    auto* wide = dynamic_cast<TFMTBCDField*>(query->FieldByName("W"));
+    ASSERT_TRUE(wide);
+    EXPECT_FALSE(wide->IsCurrency()) << "a wide numeric is no money";
     TAdsBCDField fresh(nullptr);
     EXPECT_TRUE(fresh.IsCurrency()) << "made in code";
 }
