@@ -251,3 +251,57 @@ TEST(DataSetFilter, ScopedNeedsAnIndexWithoutRange)
     EXPECT_EQ(query.FieldByName("NAME")->AsString().trimmed(), "ABD") << "the record shown stays";
     EXPECT_EQ(Column(query, "NAME"), "A*B,AB,ABC,ABD,XYZ");
 }
+
+// Switching the scope keeps the record shown when it still can: a record
+// inside the new scope is resynchronised in place, and a record that no
+// longer exists once the scope is gone gives way to the next one.
+TEST(DataSetFilter, ScopedSwitchKeepsTheRecordShownWhenItCan)
+{
+    testsupport::TempFolder folder;
+    PeopleFolder(folder);
+    RunSql(folder.path(), "CREATE INDEX byname ON people (NAME)");
+    auto connection = OpenOn(folder.path());
+    IndexedQuery query(nullptr);
+    query.SetAdsConnection(connection.get());
+    // Exclusive, so that the records deleted below can be packed away.
+    ADSHANDLE cursor = 0;
+    ASSERT_EQ(ace::AdsOpenTable(connection->ConnectionHandle(), "people", nullptr, ADS_ADT, ADS_ANSI,
+                                ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, ADS_EXCLUSIVE, &cursor),
+              0u);
+    query.SetCursorHandleForOpen(cursor);
+    query.Open();
+    ADSHANDLE index = 0;
+    ASSERT_EQ(ace::AdsGetIndexHandle(query.Handle(), "byname", &index), 0u);
+    query.UseIndex(index);
+
+    // ABC lies inside AB .. ABD: scoping leaves it shown, without moving to the top.
+    query.SetScopeBegin("AB");
+    query.SetScopeEnd("ABD");
+    ASSERT_TRUE(query.Locate("NAME", Variant("ABC"), {}));
+    ace::StartCallTrace();
+    query.SetScoped(true);
+    auto calls = ace::StopCallTrace();
+    EXPECT_TRUE(CallsOf(calls, "AdsGotoTop").empty()) << Dump(calls);
+    EXPECT_EQ(query.FieldByName("NAME")->AsString().trimmed(), "ABC");
+    query.SetScoped(false);
+
+    // XYZ (record 4) shown in its scope; two records before it are packed
+    // away, so record 4 is gone when the scope is switched off.
+    for (UNSIGNED32 record : {1u, 2u}) {
+        ASSERT_EQ(ace::AdsGotoRecord(query.Handle(), record), 0u);
+        ASSERT_EQ(ace::AdsDeleteRecord(query.Handle()), 0u);
+    }
+    query.SetScopeBegin("X");
+    query.SetScopeEnd("XYZ");
+    query.SetScoped(true);
+    ASSERT_EQ(query.FieldByName("NAME")->AsString().trimmed(), "XYZ");
+    ASSERT_EQ(ace::AdsPackTable(query.Handle()), 0u);
+    ace::StartCallTrace();
+    EXPECT_NO_THROW(query.SetScoped(false));
+    calls = ace::StopCallTrace();
+    const auto gotos = CallsOf(calls, "AdsGotoRecord");
+    ASSERT_EQ(gotos.size(), 1u) << Dump(calls);
+    EXPECT_EQ(gotos[0].result.value_or(0), 5022u) << Dump(calls);
+    EXPECT_FALSE(query.Scoped());
+    EXPECT_EQ(Column(query, "NAME"), "A*B,AB,XYZ");
+}

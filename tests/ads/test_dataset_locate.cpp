@@ -30,11 +30,25 @@ void CreatePeople(const QString& folder)
     RunSql(folder, "CREATE INDEX bywn ON people (W, N)");
 }
 
+// Gives the test the index order of an open dataset until index selection
+// is part of the dataset itself.
+class PeopleQuery : public TAdsQuery {
+public:
+    using TAdsQuery::TAdsQuery;
+    ADSHANDLE IndexHandle(const char* name)
+    {
+        ADSHANDLE index = 0;
+        EXPECT_EQ(ace::AdsGetIndexHandle(Handle(), name, &index), 0u) << name;
+        return index;
+    }
+    void UseIndex(const char* name) { mlActiveHandle = *name ? IndexHandle(name) : -1; }
+};
+
 // The table itself as the dataset's cursor, so that its indexes are there.
 struct People {
     testsupport::TempFolder folder;
     std::unique_ptr<TAdsConnection> connection;
-    TAdsQuery query{nullptr};
+    PeopleQuery query{nullptr};
 
     People()
     {
@@ -111,11 +125,17 @@ TEST(DataSetLocate, OptionsChooseSeekOrExpression)
                      (c.keyValues.IsArray() ? std::string("array") : c.keyValues.AsString().toStdString()));
         people.query.First();
         people.query.Next();
+        UNSIGNED32 engineBefore = 0, engineAfter = 0;
+        ASSERT_EQ(ace::AdsGetBookmark(people.query.Handle(), &engineBefore), 0u);
         ace::StartCallTrace();
         const bool found = people.query.Locate(c.keyFields, c.keyValues, c.options);
         const auto calls = ace::StopCallTrace();
         EXPECT_EQ(found, c.foundN != 0) << Dump(calls);
         EXPECT_EQ(people.N(), c.foundN ? c.foundN : 2) << "a failed search stays on the record shown";
+        ASSERT_EQ(ace::AdsGetBookmark(people.query.Handle(), &engineAfter), 0u);
+        if (!found) {
+            EXPECT_EQ(engineAfter, engineBefore) << "and the engine cursor is back where it stood";
+        }
         if (*c.keyBuild) {
             ASSERT_EQ(CallsOf(calls, "AdsSeek").size(), 1u) << Dump(calls);
             const auto build = CallsOf(calls, c.keyBuild);
@@ -136,6 +156,60 @@ TEST(DataSetLocate, OptionsChooseSeekOrExpression)
         }
         if (!found) {
             EXPECT_EQ(CallsOf(calls, "AdsGotoBookmark").size(), 1u) << Dump(calls);
+        }
+    }
+}
+
+// The active index is preferred when it covers the key; restricted by a
+// scope it is the only one tried. A partial key ends at the last letter
+// of its last segment.
+TEST(DataSetLocate, ActiveIndexChoosesTheSeek)
+{
+    struct Case {
+        const char* activeIndex;
+        const char* scope;  // ScopeBegin and ScopeEnd, "" for none
+        const char* keyFields;
+        Variant keyValues;
+        TLocateOptions options;
+        const char* seekIndex;  // "" for the expression path
+        QStringList keyLengths; // field:length given to AdsSetField
+        int foundN;
+    };
+    const Case cases[] = {
+        {"bycityname", "", "CITY;NAME", Keys({Variant("Lyon"), Variant("AB  ")}), {loPartialKey}, "bycityname",
+         {"CITY:10", "NAME:2"}, 3},
+        {"bycityn", "", "CITY", Variant("Ly"), {loPartialKey}, "bycityn", {"CITY:2"}, 1},
+        {"byname", "", "CITY", Variant("Paris"), {}, "bycityname", {"CITY:10"}, 5},
+        {"byname", "A", "CITY", Variant("Paris"), {}, "", {}, 5},
+        {"byname", "A", "NAME", Variant("ABD"), {}, "byname", {"NAME:10"}, 2},
+    };
+    People people;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.activeIndex) + " scope " + c.scope + " key " + c.keyFields);
+        people.query.SetScoped(false);
+        people.query.UseIndex(c.activeIndex);
+        if (*c.scope) {
+            people.query.SetScopeBegin(c.scope);
+            people.query.SetScopeEnd("ABD");
+            people.query.SetScoped(true);
+        }
+        people.query.First();
+        ace::StartCallTrace();
+        const bool found = people.query.Locate(c.keyFields, c.keyValues, c.options);
+        const auto calls = ace::StopCallTrace();
+        EXPECT_TRUE(found) << Dump(calls);
+        EXPECT_EQ(people.N(), c.foundN) << Dump(calls);
+        const auto seeks = CallsOf(calls, "AdsSeek");
+        QStringList lengths;
+        for (const auto& set : CallsOf(calls, "AdsSetField"))
+            lengths << set.arguments.value(1).remove('"') + ":" + set.arguments.value(3);
+        EXPECT_EQ(lengths, c.keyLengths) << Dump(calls);
+        if (*c.seekIndex) {
+            ASSERT_EQ(seeks.size(), 1u) << Dump(calls);
+            EXPECT_EQ(seeks[0].arguments.value(0), QString::number(people.query.IndexHandle(c.seekIndex)));
+        } else {
+            EXPECT_TRUE(seeks.empty()) << Dump(calls);
+            EXPECT_TRUE(CallsOf(calls, "AdsGetNumIndexes").empty()) << "no other index is tried";
         }
     }
 }
