@@ -92,6 +92,9 @@ TAdsConnection::TAdsConnection(TComponent* Owner)
 
 TAdsConnection::~TAdsConnection()
 {
+    // Out of the registry first: a dataset attaching under the registry's
+    // lock then either comes before (and is detached below) or misses it.
+    ConnectionRegistry::Remove(this);
     if (FConnected) {
         CloseDataSetsForDisconnect();
         DetachDataSets();
@@ -116,7 +119,6 @@ TAdsConnection::~TAdsConnection()
         DetachDataSets();
     }
     FTablesList.clear();
-    ConnectionRegistry::Remove(this);
 }
 
 TAdsConnection* TAdsConnection::CreateWithHandle(TComponent* Owner, uint32_t Handle)

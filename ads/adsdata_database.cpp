@@ -33,31 +33,52 @@ bool NamesConnection(const QString& value, const TAdsConnection& connection)
     return connection.Owner() && SameName(value, connection.Owner()->Name() + QLatin1Char('.') + connection.Name());
 }
 
-// The four passes over the connection registry, the first match winning.
-TAdsConnection* FindConnectionNamed(const QString& value, const TComponent* owner)
+// How strongly connection `c` answers to `value` for a dataset of `owner`:
+// 1 same name, owner and thread; 2 same name and thread; 3 same name and
+// owner; 4 the name or Owner.Name alone; 0 not at all. Lower wins.
+int MatchRank(const QString& value, const TComponent* owner, TAdsConnection& c)
 {
-    const std::thread::id self = std::this_thread::get_id();
-    auto sameName = [&](TAdsConnection& c) { return SameName(value, c.Name()); };
-    auto sameOwner = [&](TAdsConnection& c) { return c.Owner() == owner; };
-    auto sameThread = [&](TAdsConnection& c) { return c.ConnectionThreadID() == self; };
-    const std::function<bool(TAdsConnection&)> passes[] = {
-        [&](TAdsConnection& c) { return sameName(c) && sameOwner(c) && sameThread(c); },
-        [&](TAdsConnection& c) { return sameName(c) && sameThread(c); },
-        [&](TAdsConnection& c) { return sameName(c) && sameOwner(c); },
-        [&](TAdsConnection& c) { return NamesConnection(value, c); },
-    };
-    for (const auto& matches : passes) {
-        TAdsConnection* found = nullptr;
-        ConnectionRegistry::Walk([&](TAdsConnection& c) {
-            if (!matches(c))
-                return true;
-            found = &c;
-            return false;
-        });
-        if (found)
-            return found;
-    }
-    return nullptr;
+    const bool sameName = SameName(value, c.Name());
+    const bool sameOwner = c.Owner() == owner;
+    const bool sameThread = c.ConnectionThreadID() == std::this_thread::get_id();
+    if (sameName && sameOwner && sameThread)
+        return 1;
+    if (sameName && sameThread)
+        return 2;
+    if (sameName && sameOwner)
+        return 3;
+    return NamesConnection(value, c) ? 4 : 0;
+}
+
+// Finds the connection `value` names and hands it to `attach` in one walk
+// over the registry, under its lock, so that another thread cannot destroy
+// the connection between the search and the attaching. Returns false when
+// nothing matches. `attach` must take no other registry's lock.
+bool AttachConnectionNamed(const QString& value, const TComponent* owner,
+                           const std::function<void(TAdsConnection*)>& attach)
+{
+    TAdsConnection* best = nullptr;
+    int bestRank = 0;
+    int registered = -1;
+    int visited = 0;
+    ConnectionRegistry::Walk([&](TAdsConnection& c) {
+        // The lock is re-entrant and held: the count cannot change during the walk.
+        if (registered < 0)
+            registered = ConnectionRegistry::Count();
+        const int rank = MatchRank(value, owner, c);
+        if (rank != 0 && (bestRank == 0 || rank < bestRank)) {
+            best = &c;
+            bestRank = rank;
+        }
+        ++visited;
+        if (bestRank != 1 && visited < registered)
+            return true;
+        // The last connection (or an unbeatable match): still under the lock.
+        if (best)
+            attach(best);
+        return false;
+    });
+    return best != nullptr;
 }
 
 } // namespace
@@ -94,10 +115,11 @@ void TAdsDataSet::SetDatabaseName(const QString& value)
         GetDatabasePath();
         return;
     }
-    if (TAdsConnection* connection = FindConnectionNamed(value, Owner())) {
+    if (AttachConnectionNamed(value, Owner(), [this](TAdsConnection* connection) { AttachToConnection(connection); })) {
+        // Once attached, a connection that goes away detaches the dataset itself.
         mstrDatabaseName = value;
         mstrAliasPath.clear();
-        SetAdsConnection(connection);
+        GetDatabasePath();
         return;
     }
     QString aliasPath;

@@ -49,6 +49,16 @@ TEST(DataSetDatabase, ImplicitConnectionsAreSharedByPathWithoutRegardToCase)
     second->Open();
     EXPECT_EQ(first->GetAceConnectionHandle(), second->GetAceConnectionHandle());
     EXPECT_EQ(second->GetDatabasePath(), folder.path()) << "one trailing separator is dropped";
+
+    // Names that differ only by letter case share it too: the folder exists
+    // only in lower case, and the upper-case name still reaches its table.
+    RunSql(folder.path() + "/data", "CREATE TABLE u (A Integer); INSERT INTO u VALUES (7);");
+    auto lower = QueryOn(folder.path() + "/data", "SELECT * FROM u");
+    auto upper = QueryOn(folder.path() + "/DATA", "SELECT * FROM u");
+    lower->Open();
+    upper->Open();
+    EXPECT_EQ(upper->GetAceConnectionHandle(), lower->GetAceConnectionHandle());
+    EXPECT_EQ(upper->FieldByName("A")->AsInteger(), 7);
 }
 
 TEST(DataSetDatabase, ARefusedImplicitConnectionRegistersNothing)
@@ -93,6 +103,25 @@ TEST(DataSetDatabase, DatabaseNameFindsConnectionsInFourPasses)
     EXPECT_NE(fromWorker, nullptr);
     onC->SetDatabaseName("");
     EXPECT_EQ(onC->AdsConnection(), nullptr);
+
+    // With none of this thread, one on the dataset's own form wins over an
+    // earlier one of another form, both made by another thread.
+    auto formE = Form("FormE");
+    auto formF = Form("FormF");
+    TAdsConnection* earlierElsewhere = nullptr;
+    TAdsConnection* laterOnItsForm = nullptr;
+    std::thread([&] {
+        earlierElsewhere = NamedConnection(formF.get(), "Remote");
+        laterOnItsForm = NamedConnection(formE.get(), "Remote");
+    }).join();
+    auto* onE = new TAdsQuery(formE.get());
+    onE->SetDatabaseName("remote");
+    EXPECT_EQ(onE->AdsConnection(), laterOnItsForm) << "pass 3 (same owner) before pass 4 (name alone)";
+    EXPECT_EQ(laterOnItsForm->DataSetCount(), 1);
+    EXPECT_EQ(earlierElsewhere->DataSetCount(), 0);
+    auto* onNeither = new TAdsQuery(formA.get());
+    onNeither->SetDatabaseName("Remote");
+    EXPECT_EQ(onNeither->AdsConnection(), earlierElsewhere) << "by name alone the first one made";
 }
 
 TEST(DataSetDatabase, AliasesGiveTheirPathAndTableType)
