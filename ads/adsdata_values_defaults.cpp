@@ -72,17 +72,22 @@ void TAdsDataSet::ApplyDefaultExpression(const TACEFieldDef& def, TRecordBuffer 
     TField* field = FindField(def.FName);
     if (!field || field->DefaultExpression().isEmpty())
         return;
+    auto failure = [&](const Exception& error) {
+        return EADSDatabaseError(this, 0, "Error setting default field value. (" + field->DisplayName() + ")\r\n" +
+                                              error.Message());
+    };
     try {
         TFieldType nativeType = ftUnknown;
         QByteArray value;
         if (DefaultValue(def, field->DefaultExpression().trimmed(), nativeType, value))
             WriteFieldValue(def.FNumber, nativeType, value.constData(), buffer);
     } catch (const EADSDatabaseError& error) {
-        throw EADSDatabaseError(this, 0, "Error setting default field value. (" + field->DisplayName() + ")\r\n" +
-                                             error.Message());
+        throw failure(error);
     } catch (const EConvertError& error) {
-        throw EADSDatabaseError(this, 0, "Error setting default field value. (" + field->DisplayName() + ")\r\n" +
-                                             error.Message());
+        throw failure(error);
+    } catch (const EBcdOverflowError& error) {
+        // A number too long for a BCD value is a bad default like any other.
+        throw failure(error);
     }
     const_cast<TACEFieldDef&>(def).SetModified(true);
 }

@@ -612,6 +612,8 @@ TEST(DataSetValues, DefaultsThatDoNotConvertNameTheField)
         {"Integer", "abc", "'abc' is not a valid integer value"},
         {"Double", "x1", "'x1' is not a valid floating point value"},
         {"Numeric(4, 2)", "123.4", "Q: Numeric out of range."},
+        {"Numeric(10, 2)", "1234567890123456789012345678901234567890123456789012345678901234567890",
+         "'1234567890123456789012345678901234567890123456789012345678901234567890' is not a valid BCD value"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.definition) + " " + c.expression);
