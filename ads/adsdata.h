@@ -620,7 +620,9 @@ protected:
     std::unique_ptr<TIndexDefs> mpoIndexDefs;
     QString mstrIndexName;
     QString mstrDefaultIndex;
-    std::array<QByteArray, 6> mapKeyBuffers;
+    // Mutable: field access writes key values through the buffer that the
+    // const lookup of the active record buffer hands out.
+    mutable std::array<QByteArray, 6> mapKeyBuffers;
     int mpstKeyBuffer = -1;
     QString mstrMasterField;
     uint16_t musRecBufSize = 0;

@@ -91,7 +91,7 @@ TRecordBuffer TAdsDataSet::ActiveRecordBuffer() const
         return ActiveBuffer();
     case dsSetKey:
         return mpstKeyBuffer >= 0 && !mapKeyBuffers[size_t(mpstKeyBuffer)].isEmpty()
-                   ? reinterpret_cast<TRecordBuffer>(const_cast<char*>(mapKeyBuffers[size_t(mpstKeyBuffer)].constData()) + 12)
+                   ? reinterpret_cast<TRecordBuffer>(mapKeyBuffers[size_t(mpstKeyBuffer)].data() + 12)
                    : nullptr;
     case dsCalcFields:
         return CalcBuffer();
