@@ -5,7 +5,10 @@
 #include "ads/adstable.h"
 
 #include "ads/ace.h"
+#include "framework/fielddefs.h"
 #include "platform/codepages.h"
+
+#include <QRegularExpression>
 
 TAdsQuery::TAdsQuery(TComponent* owner)
     : TAdsExtendedDataSet(owner), mSQL(std::make_unique<TStringList>()), moParams(std::make_unique<TParams>(this)),
@@ -96,9 +99,12 @@ void TAdsQuery::SetDatabaseName(const QString& value)
     }
 }
 
+// Runs while the connection goes away, where nothing may raise: the query
+// can still hold a cursor when a BeforeClose handler refused the close, so
+// the prepared flag is dropped without the open-cursor check.
 void TAdsQuery::InvalidateAceHandles()
 {
-    UnPrepare();
+    mbPrepared = false;
     mhStmt = -1;
     mhConnection = -1;
 }
@@ -111,6 +117,112 @@ void TAdsQuery::Constraints()
 void TAdsQuery::UpdateObject()
 {
     RaiseDataSetError(QStringLiteral("The property \"UpdateObject\" is not supported."));
+}
+
+// ---------------------------------------------------------------------------
+// Provider support.
+
+namespace {
+
+// The text with its string literals blanked out, so that keywords are looked
+// for only where they can be keywords.
+QString WithoutStringLiterals(const QString& sql)
+{
+    QString plain = sql;
+    bool inLiteral = false;
+    for (QChar& c : plain) {
+        const bool quote = c == QLatin1Char('\'');
+        if (inLiteral || quote)
+            c = QLatin1Char(' ');
+        if (quote)
+            inLiteral = !inLiteral;
+    }
+    return plain;
+}
+
+QString Unquoted(QString name)
+{
+    if (name.size() >= 2 && (name.startsWith(QLatin1Char('"')) || name.startsWith(QLatin1Char('['))))
+        name = name.mid(1, name.size() - 2);
+    return name;
+}
+
+bool IsJoinWord(const QString& word)
+{
+    static const QStringList words = {"JOIN", "INNER", "LEFT", "RIGHT", "FULL", "CROSS", "NATURAL", "OUTER"};
+    return words.contains(word, Qt::CaseInsensitive);
+}
+
+// The single table a statement reads from; empty when there is none or it
+// reads from several.
+QString TableNameOfSelect(const QString& sql)
+{
+    static const QRegularExpression tokens(
+        QStringLiteral("\\bFROM\\s+(\"[^\"]+\"|\\[[^\\]]+\\]|[^\\s,;()]+)\\s*(\\w*)\\s*(,|\\w*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = tokens.match(WithoutStringLiterals(sql));
+    if (!match.hasMatch())
+        return QString();
+    QString next = match.captured(2);
+    if (!IsJoinWord(next))
+        next = match.captured(3);  // past the alias, or the comma right after the name
+    if (next == QLatin1String(",") || IsJoinWord(next))
+        return QString();
+    return Unquoted(match.captured(1));
+}
+
+// The fields of the ORDER BY clause, ";"-separated; empty without one or
+// when it sorts by anything but plain ascending columns.
+QString OrderByFields(const QString& sql)
+{
+    static const QRegularExpression orderBy(QStringLiteral("\\bORDER\\s+BY\\s+([^;]+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = orderBy.match(WithoutStringLiterals(sql));
+    if (!match.hasMatch())
+        return QString();
+    QStringList fields;
+    for (const QString& part : match.captured(1).split(QLatin1Char(','))) {
+        QStringList words = part.simplified().split(QLatin1Char(' '));
+        if (words.size() == 2 && words[1].compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0)
+            words.removeLast();
+        if (words.size() != 1 || words[0].isEmpty())
+            return QString();
+        fields << Unquoted(words[0]);
+    }
+    return fields.join(QLatin1Char(';'));
+}
+
+} // namespace
+
+TIndexDef* TAdsQuery::PSGetDefaultOrder()
+{
+    if (TIndexDef* order = TAdsExtendedDataSet::PSGetDefaultOrder())
+        return order;
+    const QString fields = OrderByFields(Text());
+    if (fields.isEmpty())
+        return nullptr;
+    if (TIndexDef* index = mpoIndexDefs->GetIndexForFields(fields, false))
+        return index;
+    return mpoIndexDefs->GetIndexForFields(fields, true);
+}
+
+QString TAdsQuery::PSGetTableName()
+{
+    return TableNameOfSelect(Text());
+}
+
+void TAdsQuery::PSSetParams(TParams* params)
+{
+    if (!params || params->Count() == 0)
+        return;
+    moParams->Assign(params);
+    Close();
+}
+
+void TAdsQuery::PSSetCommandText(const QString& text)
+{
+    if (!text.isEmpty())
+        mSQL->SetText(text);
 }
 
 // ---------------------------------------------------------------------------

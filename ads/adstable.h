@@ -19,6 +19,7 @@
 #include "framework/datasource.h"
 #include "framework/params.h"
 
+#include <functional>
 #include <memory>
 
 class TAdsQuery;
@@ -117,6 +118,15 @@ public:
 
     void InvalidateAceHandles() override;
 
+    // --- provider support: the SQL text is the command, its parameters the
+    // provider's parameters
+    TIndexDef* PSGetDefaultOrder() override;
+    TParams* PSGetParams() override { return moParams.get(); }
+    QString PSGetTableName() override;
+    void PSExecute() override { ExecSQL(); }
+    void PSSetParams(TParams* params) override;
+    void PSSetCommandText(const QString& text) override;
+
     // --- filters, scopes and Locate: the result's own order comes first
     int64_t PreferredIndexHandle() override;
 
@@ -139,6 +149,11 @@ private:
     void EnsureStatement();
     void ApplyStatementOptions();
     int64_t ExecuteStatement();
+    uint32_t RunPreparedStatement();
+    void ReleaseStatementQuietly() noexcept;
+    void ReadRowsAffected();
+    void ClosingCursorOnFailure(uint32_t cursor, const std::function<void()>& step);
+    void RefillText(const QStringList& lines);
     void ReadTableCharType(uint32_t cursor);
     void RunScriptText(bool scriptMode);
     void BindMasterParams();

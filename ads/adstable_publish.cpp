@@ -1,6 +1,7 @@
 // The published properties of the query component and its extra stored
-// entries: "Data" (the raw SQL buffer), "ParamData" (the parameters) and
-// "WaitCursor" (read and dropped, for old definitions).
+// entries: "Data" (the raw SQL buffer), "ParamData" (the parameters),
+// "Params" (read only, values taken into the parameters) and "WaitCursor"
+// (read and dropped, for old definitions).
 #include "ads/adstable.h"
 
 #include "framework/streaming.h"
@@ -13,6 +14,16 @@ void TAdsQuery::DefineProperties(TFiler& filer)
         QStringLiteral("Data"), [this](const QByteArray& data) { mpucSQLBinary = data; },
         [this] { return mpucSQLBinary; }, !mpucSQLBinary.isNull());
     moParams->DefineParamData(filer);
+    // "Params" is read for definitions that hold it, its values going into
+    // the query's own list; the list itself is written as "ParamData".
+    filer.DefineProperty(
+        QStringLiteral("Params"),
+        [this](TReader& reader) {
+            TParams given(this);
+            reader.ReadCollection(given);
+            SetParams(&given);
+        },
+        nullptr, false);
     filer.DefineProperty(QStringLiteral("WaitCursor"), [](TReader&) {}, nullptr, false);
 }
 

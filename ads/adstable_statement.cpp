@@ -4,6 +4,7 @@
 #include "ads/adstable.h"
 
 #include "ads/ace.h"
+#include "framework/mathutil.h"
 #include "platform/codepages.h"
 #include "platform/paths.h"
 
@@ -109,21 +110,49 @@ int64_t TAdsQuery::ExecuteStatement()
     if (DataSource())
         BindMasterParams();
     BindParams();
-    ADSHANDLE cursor = 0;
-    try {
-        Check(ace::AdsExecuteSQL(uint32_t(mhStmt), &cursor));
-    } catch (const Exception& error) {
-        if (error.Message().contains(QLatin1String("7209")))
-            AdsCloseSQLStatement();
-        throw;
+    const uint32_t cursor = RunPreparedStatement();
+    if (cursor == 0) {
+        ReadRowsAffected();
+        return -1;
     }
-    if (cursor != 0) {
+    ClosingCursorOnFailure(cursor, [&] {
         uint16_t live = 0;
         Check(ace::AdsSqlPeekStatement(cursor, &live));
         mbReadOnly = live == 0;
         if (live == 1)
             ReadTableCharType(cursor);
+        ReadRowsAffected();
+    });
+    return int64_t(cursor);
+}
+
+// An error naming 7209 leaves the statement unusable, so it is released;
+// a failure of that release must not hide the error that caused it.
+uint32_t TAdsQuery::RunPreparedStatement()
+{
+    ADSHANDLE cursor = 0;
+    try {
+        Check(ace::AdsExecuteSQL(uint32_t(mhStmt), &cursor));
+    } catch (const Exception& error) {
+        if (error.Message().contains(QLatin1String("7209")))
+            ReleaseStatementQuietly();
+        throw;
     }
+    return cursor;
+}
+
+void TAdsQuery::ReleaseStatementQuietly() noexcept
+{
+    try {
+        AdsCloseSQLStatement();
+    } catch (...) {
+        mhStmt = -1;
+        mhConnection = -1;
+    }
+}
+
+void TAdsQuery::ReadRowsAffected()
+{
     uint32_t rows = 0;
     const uint32_t code = ace::AdsGetRecordCount(uint32_t(mhStmt), 2, &rows);
     if (code == 5117) {
@@ -132,7 +161,17 @@ int64_t TAdsQuery::ExecuteStatement()
         Check(code);
         mlRowsAffected = int32_t(rows);
     }
-    return cursor == 0 ? -1 : int64_t(cursor);
+}
+
+// A result cursor nobody will own is closed before the failure goes on.
+void TAdsQuery::ClosingCursorOnFailure(uint32_t cursor, const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (...) {
+        ace::AdsCloseTable(cursor);
+        throw;
+    }
 }
 
 void TAdsQuery::ReadTableCharType(uint32_t cursor)
@@ -160,18 +199,15 @@ uint32_t TAdsQuery::CreateEngineCursor()
     if (result == -1)
         RaiseDataSetError(QString::fromLatin1(kNoCursor));
     const uint32_t cursor = uint32_t(result);
-    Check(ace::AdsGetTableType(cursor, &musAceTableType));
-    try {
+    ClosingCursorOnFailure(cursor, [&] {
+        Check(ace::AdsGetTableType(cursor, &musAceTableType));
         for (const QString& entry : mpoIndexFiles) {
             const QByteArray file = StringToAnsi(GetDatabasePath() + PathDelim + entry);
             ADSHANDLE indexes[256] = {};
             uint16_t count = 256;
             Check(ace::AdsOpenIndex(cursor, file.constData(), indexes, &count));
         }
-    } catch (...) {
-        ace::AdsCloseTable(cursor);
-        throw;
-    }
+    });
     return cursor;
 }
 
@@ -179,12 +215,15 @@ void TAdsQuery::CloseEngineCursor()
 {
     TAdsExtendedDataSet::CloseEngineCursor();
     UnPrepare();
-    if (IsDesigning() && mhStmt != -1) {
-        const uint32_t code = ace::AdsCloseSQLStatement(uint32_t(mhStmt));
+    if (!IsDesigning())
+        return;
+    const int64_t statement = mhStmt;
+    mhStmt = -1;
+    mhConnection = -1;
+    if (statement != -1) {
+        const uint32_t code = ace::AdsCloseSQLStatement(uint32_t(statement));
         if (code != 5106)
             Check(code);
-        mhStmt = -1;
-        mhConnection = -1;
     }
 }
 
@@ -203,7 +242,7 @@ void TAdsQuery::AdsCloseSQLStatement()
 void TAdsQuery::SetSQLTimeout(int32_t value)
 {
     if (value < 0)
-        RaiseDataSetError(QStringLiteral("%1 is not a valid SQL timeout.").arg(value));
+        throw ERangeError(QStringLiteral("Range check error: %1 is not a valid SQL timeout").arg(value));
     FSQLTimeout = value;
     if (mhStmt != -1)
         Check(ace::AdsSetSQLTimeout(uint32_t(mhStmt), uint32_t(value)));
@@ -214,30 +253,59 @@ int32_t TAdsQuery::LastAutoincVal()
     const uint32_t handle = mlHandle != -1 ? uint32_t(mlHandle) : uint32_t(mhStmt);
     uint32_t value = 0;
     Check(ace::AdsGetLastAutoinc(handle, &value));
-    if (value > 2147483647u)
-        RaiseDataSetError(QStringLiteral("%1 is not a valid autoincrement value.").arg(value));
-    return int32_t(value);
+    return CheckedInt32(int64_t(value), "autoincrement value");
 }
 
 // ---------------------------------------------------------------------------
 // Scripts and verification.
 
+namespace {
+
+// Blanks and control characters only: other white space (a non-breaking
+// space) belongs to the line.
+QString TrimBlanksAndControls(const QString& line)
+{
+    qsizetype first = 0;
+    qsizetype last = line.size();
+    while (first < last && line[first].unicode() <= 0x20)
+        ++first;
+    while (last > first && line[last - 1].unicode() <= 0x20)
+        --last;
+    return line.mid(first, last - first);
+}
+
+bool IsDirectiveLine(const QString& trimmed)
+{
+    return trimmed.startsWith(QLatin1Char('#')) || trimmed.startsWith(QLatin1Char('['));
+}
+
+} // namespace
+
+void TAdsQuery::RefillText(const QStringList& lines)
+{
+    mSQL->Clear();
+    for (const QString& line : lines)
+        mSQL->Add(line);
+}
+
+// The caller's lines come back after the run whatever happens; a failure
+// while putting them back never hides the failure of the run itself.
 void TAdsQuery::RunScriptText(bool scriptMode)
 {
     const QStringList saved = mSQL->ToStringList();
-    auto restore = [&] {
-        mSQL->Clear();
-        for (const QString& line : saved)
-            mSQL->Add(line);
+    auto restoreQuietly = [&] {
+        try {
+            RefillText(saved);
+        } catch (...) {
+        }
     };
     try {
-        mSQL->Clear();
+        QStringList cleaned;
         for (const QString& line : saved) {
-            QString trimmed = line.trimmed();
-            if (scriptMode && (trimmed.startsWith(QLatin1Char('#')) || trimmed.startsWith(QLatin1Char('['))))
-                trimmed.clear();
-            mSQL->Add(trimmed);
+            const QString trimmed = TrimBlanksAndControls(line);
+            cleaned << (scriptMode && IsDirectiveLine(trimmed) ? QString() : trimmed);
         }
+        RefillText(cleaned);
         if (scriptMode) {
             ExecSQL();
         } else {
@@ -245,10 +313,13 @@ void TAdsQuery::RunScriptText(bool scriptMode)
             Check(ace::AdsVerifySQLW(uint32_t(mhStmt), text.c_str()));
         }
     } catch (const Exception& error) {
-        restore();
+        restoreQuietly();
         throw EDatabaseError(QStringLiteral("ERROR IN SCRIPT: ") + error.Message());
+    } catch (...) {
+        restoreQuietly();
+        throw;
     }
-    restore();
+    RefillText(saved);
 }
 
 void TAdsQuery::ExecSQLScript()

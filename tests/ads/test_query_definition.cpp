@@ -96,3 +96,40 @@ TEST(QueryDefinition, OldEntriesAreReadAndTheRawBufferKept)
     EXPECT_FALSE(written.contains("WaitCursor"));
     EXPECT_TRUE(written.contains("Data = {")) << written.toStdString();
 }
+
+TEST(QueryDefinition, ParamsHeldByADefinitionGiveTheirValuesAndAreNotWritten)
+{
+    TComponent form(nullptr);
+    ReadRootComponent("object F: TComponent\n"
+                      "  object Q: TAdsQuery\n"
+                      "    SQL.Strings = (\n"
+                      "      'SELECT * FROM t WHERE A = :Who')\n"
+                      "    ParamData = <\n"
+                      "      item\n"
+                      "        DataType = ftUnknown\n"
+                      "        Name = 'Who'\n"
+                      "        ParamType = ptUnknown\n"
+                      "      end>\n"
+                      "    Params = <\n"
+                      "      item\n"
+                      "        DataType = ftInteger\n"
+                      "        Name = 'WHO'\n"
+                      "        ParamType = ptInput\n"
+                      "      end\n"
+                      "      item\n"
+                      "        DataType = ftString\n"
+                      "        Name = 'Other'\n"
+                      "        ParamType = ptInput\n"
+                      "      end>\n"
+                      "  end\n"
+                      "end\n",
+                      &form);
+    auto* query = dynamic_cast<TAdsQuery*>(form.FindComponent("Q"));
+    ASSERT_NE(query, nullptr);
+    ASSERT_EQ(query->ParamCount(), 1) << "values go into the own list, which keeps its items";
+    EXPECT_EQ(query->Params()->Items(0)->Name(), "Who");
+    EXPECT_EQ(query->Params()->Items(0)->DataType(), ftInteger);
+    const QString written = WriteComponent(&form);
+    EXPECT_FALSE(written.contains("Params =")) << written.toStdString();
+    EXPECT_TRUE(written.contains("ParamData =")) << written.toStdString();
+}

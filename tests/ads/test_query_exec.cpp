@@ -56,11 +56,37 @@ int CountOf(const std::vector<ace::TracedCall>& calls, const QString& function)
     return int(CallsOf(calls, function).size());
 }
 
+// A script or verification failure: the plain database error with the
+// script prefix, never the layer's own error class.
+template <class Action>
+void ExpectScriptError(Action action)
+{
+    try {
+        action();
+        ADD_FAILURE() << "the script must fail";
+    } catch (const EADSDatabaseError& error) {
+        ADD_FAILURE() << "a script error is a plain database error: " << error.Message().toStdString();
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.Message().startsWith("ERROR IN SCRIPT: ")) << error.Message().toStdString();
+        EXPECT_GT(error.Message().size(), QString("ERROR IN SCRIPT: ").size()) << "the cause follows";
+    }
+}
+
 } // namespace
 
 TEST(QueryExec, RestoreScriptsBindTheirThreeParametersAndKeepTheStatement)
 {
-    for (const QStringList& script : {kFreeTablesRestore, DictionaryRestore()}) {
+    struct Case {
+        QStringList script;
+        uint32_t code;    // the engine's refusal: the bound folders are wrong
+        QString refusal;  // names the folder the script was given
+    };
+    const Case cases[] = {
+        {kFreeTablesRestore, 6006, "MISSING-BACKUP does not exist"},
+        {DictionaryRestore(), 6002, "RESTORED does not name a dictionary file"},
+    };
+    for (const Case& c : cases) {
+        const QStringList& script = c.script;
         SCOPED_TRACE(script[2].toStdString());
         testsupport::TempFolder folder;
         auto query = QueryOn(folder.path(), script.join("\n"));
@@ -75,12 +101,10 @@ TEST(QueryExec, RestoreScriptsBindTheirThreeParametersAndKeepTheStatement)
             ace::StartCallTrace();
             try {
                 query->ExecSQL();
+                ADD_FAILURE() << "the engine must refuse, run " << run;
             } catch (const EADSDatabaseError& error) {
-                // No backup exists there: the engine's refusal arrives with
-                // its own code and text.
-                EXPECT_NE(error.ACEErrorCode(), 0u);
-                EXPECT_NE(error.ACEErrorCode(), kAdsDataSetErrorCode);
-                EXPECT_FALSE(error.Message().isEmpty());
+                EXPECT_EQ(error.ACEErrorCode(), c.code);
+                EXPECT_TRUE(error.Message().contains(c.refusal)) << error.Message().toStdString();
             }
             const auto calls = ace::StopCallTrace();
             EXPECT_EQ(CountOf(calls, "AdsCreateSQLStatement"), run == 0 ? 1 : 0) << Dump(calls);
@@ -133,13 +157,21 @@ TEST(QueryExec, RowsAffectedByEachKindOfText)
         {"UPDATE people SET AGE = 1 WHERE AGE >= 40", 2},
         {"DELETE FROM people WHERE NAME = 'ann'", 1},
         {"INSERT INTO people VALUES ('dan', 60)", 1},
+        {"SELECT * FROM people", -1},
+        {"DECLARE c Cursor AS SELECT * FROM people;\nOPEN c;", -1},
     };
     for (const Case& c : cases) {
         People p;
         auto query = QueryOn(p.folder.path(), c.sql);
         EXPECT_EQ(query->RowsAffected(), -1);
+        ace::StartCallTrace();
         query->ExecSQL();
+        const auto calls = ace::StopCallTrace();
         EXPECT_EQ(query->RowsAffected(), c.rows) << c.sql;
+        const auto counted = CallsOf(calls, "AdsGetRecordCount");
+        ASSERT_EQ(counted.size(), 1u) << Dump(calls);
+        // A text yielding a cursor has no count: the engine answers 5117.
+        EXPECT_EQ(counted[0].result.value_or(0), c.rows == -1 ? 5117u : 0u) << c.sql;
     }
 }
 
@@ -243,22 +275,52 @@ TEST(QueryExec, ScriptModeEmptiesDirectiveLinesAndRestoresTheText)
     EXPECT_EQ(query->SQL()->ToStringList(), lines);
     EXPECT_EQ(query->RowsAffected(), 1);
 
-    auto broken = QueryOn(p.folder.path(), "UPDATE nowhere SET X = 1");
-    try {
-        broken->ExecSQLScript();
-        ADD_FAILURE() << "the script must fail";
-    } catch (const EADSDatabaseError&) {
-        ADD_FAILURE() << "a script error is a plain database error";
-    } catch (const EDatabaseError& error) {
-        EXPECT_TRUE(error.Message().startsWith("ERROR IN SCRIPT: ")) << error.Message().toStdString();
-    }
-    EXPECT_EQ(broken->SQL()->ToStringList(), QStringList({"UPDATE nowhere SET X = 1"}));
+    // A failing run gives the caller its own lines back, directive and
+    // indented ones included, and reports a plain database error.
+    const QStringList brokenLines = {"# restore step", "  UPDATE nowhere SET X = 1"};
+    auto broken = QueryOn(p.folder.path(), brokenLines.join("\n"));
+    ExpectScriptError([&] { broken->ExecSQLScript(); });
+    EXPECT_EQ(broken->SQL()->ToStringList(), brokenLines);
 
     auto verified = QueryOn(p.folder.path(), "SELECT * FROM people");
     verified->VerifySQL();
-    auto wrong = QueryOn(p.folder.path(), "SELEC nothing");
-    EXPECT_THROW(wrong->VerifySQL(), EDatabaseError);
-    EXPECT_EQ(wrong->SQL()->ToStringList(), QStringList({"SELEC nothing"}));
+    const QStringList wrongLines = {"  SELEC nothing", "\tFROM people"};
+    auto wrong = QueryOn(p.folder.path(), wrongLines.join("\n"));
+    ExpectScriptError([&] { wrong->VerifySQL(); });
+    EXPECT_EQ(wrong->SQL()->ToStringList(), wrongLines);
+}
+
+TEST(QueryExec, ScriptLinesLoseOnlyBlanksAndControlCharacters)
+{
+    struct Case {
+        QString line;
+        QString sent;  // the line as prepared
+    };
+    const Case cases[] = {
+        {QStringLiteral("\x1A# end of file mark"), QString()},
+        {QStringLiteral("\t[section]\r"), QString()},
+        {QStringLiteral("UPDATE people SET NAME = 'x\u00A0'"), QStringLiteral("UPDATE people SET NAME = 'x\u00A0'")},
+        {QStringLiteral("\u00A0# kept: not a blank"), QStringLiteral("\u00A0# kept: not a blank")},
+    };
+    People p;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        auto query = QueryOn(p.folder.path(), "SELECT * FROM people");
+        query->SQL()->Clear();
+        query->SQL()->Add(c.line);
+        query->SQL()->Add(QStringLiteral("UPDATE people SET AGE = 3 WHERE NAME = 'bob'"));
+        ace::StartCallTrace();
+        try {
+            query->ExecSQLScript();
+        } catch (const EDatabaseError&) {
+            // A kept non-breaking space is no SQL; the text sent is what counts.
+        }
+        const auto calls = ace::StopCallTrace();
+        const auto prepared = CallsOf(calls, "AdsPrepareSQLW");
+        ASSERT_EQ(prepared.size(), 1u) << Dump(calls);
+        const QString expected = "\"" + c.sent + "\nUPDATE people SET AGE = 3 WHERE NAME = 'bob'\n\"";
+        EXPECT_EQ(prepared[0].arguments.value(1), expected);
+    }
 }
 
 TEST(QueryExec, ChangingTheTextKeepsSurvivingParameterValues)
@@ -365,8 +427,8 @@ TEST(QueryExec, TimeoutAndLastAutoincrementValue)
     query->SetSQLTimeout(5);
     calls = ace::StopCallTrace();
     ASSERT_EQ(CallsOf(calls, "AdsSetSQLTimeout").size(), 1u) << "and to the existing statement at once";
-    EXPECT_THROW(query->SetSQLTimeout(-1), EADSDatabaseError);
-    EXPECT_EQ(query->SQLTimeout(), 5);
+    EXPECT_THROW(query->SetSQLTimeout(-1), ERangeError);
+    EXPECT_EQ(query->SQLTimeout(), 5) << "refused before it is stored";
 }
 
 TEST(QueryExec, RefreshShowsTheSameRowsAndReopeningShowsNewOnes)
@@ -387,4 +449,86 @@ TEST(QueryExec, RefreshShowsTheSameRowsAndReopeningShowsNewOnes)
     query->Close();
     query->Open();
     EXPECT_EQ(rows(), 4);
+}
+
+TEST(QueryExec, ADisconnectGoesOnWhenAnOpenQueryRefusesToClose)
+{
+    People p;
+    TAdsConnection connection(nullptr);
+    connection.SetConnectPath(p.folder.path());
+    TAdsQuery query(nullptr);
+    query.SetAdsConnection(&connection);
+    query.SQL()->SetText("SELECT * FROM people");
+    query.Open();
+    ASSERT_TRUE(query.Prepared());
+    query.BeforeClose = [](TDataSet*) { throw EDatabaseError(QStringLiteral("not now")); };
+    connection.SetIsConnected(false);
+    EXPECT_FALSE(connection.IsConnected());
+    EXPECT_FALSE(query.Prepared());
+    EXPECT_EQ(query.StatementHandleValue(), -1) << "forgotten with the connection";
+    EXPECT_EQ(query.CachedConnectionHandle(), -1);
+    query.BeforeClose = nullptr;
+}
+
+TEST(QueryExec, ClosingAtDesignTimeReleasesTheStatement)
+{
+    People p;
+    auto query = QueryOn(p.folder.path(), "SELECT * FROM people");
+    query->SetDesigning(true);
+    query->Open();
+    const QString statement = QString::number(query->StatementHandleValue());
+    ace::StartCallTrace();
+    query->Close();
+    const auto calls = ace::StopCallTrace();
+    const auto released = CallsOf(calls, "AdsCloseSQLStatement");
+    ASSERT_EQ(released.size(), 1u) << Dump(calls);
+    EXPECT_EQ(released[0].arguments.value(0), statement);
+    EXPECT_EQ(query->StatementHandleValue(), -1);
+    EXPECT_EQ(query->CachedConnectionHandle(), -1);
+    EXPECT_FALSE(query->Prepared());
+}
+
+TEST(QueryExec, ProviderSupportWorksOnTheTextAndTheParameters)
+{
+    People p;
+    struct Case {
+        const char* sql;
+        const char* table;  // PSGetTableName: the one table read, else empty
+    };
+    const Case cases[] = {
+        {"SELECT * FROM people ORDER BY NAME", "people"},
+        {"SELECT * FROM \"people\" p WHERE AGE > 1", "people"},
+        {"select * from people as p", "people"},
+        {"SELECT * FROM people a, people b", ""},
+        {"SELECT * FROM people a JOIN people b ON a.NAME = b.NAME", ""},
+        {"SELECT * FROM people LEFT OUTER JOIN people b ON TRUE", ""},
+        {"SELECT 'FROM x' AS t FROM people", "people"},
+        {"UPDATE people SET AGE = 1", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        auto query = QueryOn(p.folder.path(), c.sql);
+        EXPECT_EQ(query->PSGetTableName(), QString(c.table));
+        EXPECT_EQ(query->PSGetParams(), query->Params());
+        // No index definitions are known for a result, so no order is offered.
+        EXPECT_EQ(query->PSGetDefaultOrder(), nullptr);
+    }
+
+    auto query = QueryOn(p.folder.path(), "SELECT * FROM people WHERE NAME = :who");
+    query->Open();
+    TParams empty;
+    query->PSSetParams(&empty);
+    EXPECT_TRUE(query->Active()) << "an empty list changes nothing";
+    TParams given;
+    given.CreateParam(ftString, "who", ptInput)->SetAsString("bob");
+    query->PSSetParams(&given);
+    EXPECT_FALSE(query->Active());
+    EXPECT_EQ(query->ParamByName("who")->AsString(), "bob");
+    query->PSSetCommandText("");
+    EXPECT_EQ(query->Text(), "SELECT * FROM people WHERE NAME = :who\n");
+    query->PSSetCommandText("UPDATE people SET AGE = 9 WHERE NAME = :who");
+    EXPECT_EQ(query->ParamCount(), 1);
+    query->ParamByName("who")->SetAsString("bob");
+    query->PSExecute();
+    EXPECT_EQ(query->RowsAffected(), 1) << "executed as ExecSQL";
 }
