@@ -4,6 +4,8 @@
 #include "framework/streaming.h"
 #include "platform/codepages.h"
 
+#include <QHash>
+
 #include <cstring>
 
 VARNEL_PUBLISH(TParam, c) {
@@ -253,10 +255,33 @@ void TParams::SetParamValues(const QString& names, const Variant& values) {
     for (size_t i = 0; i < list.size(); ++i) list[i]->SetValue(values.Element(int(i)));
 }
 
+namespace {
+
+// The parameter of that name that comes `occurrence` places after the
+// first one (0 = the first), or nullptr.
+TParam* NthNamed(const TParams& params, const QString& name, int occurrence) {
+    for (int i = 0; i < params.Count(); ++i) {
+        TParam* param = params.Items(i);
+        if (param->Name().compare(name, Qt::CaseInsensitive) == 0 && occurrence-- == 0) return param;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// A name written twice is two parameters: each occurrence takes the value of
+// the same occurrence in `source`, so a null second one leaves the first
+// alone. The name keeps its own spelling, the one of this list's text.
 void TParams::AssignValues(const TParams& source) {
+    QHash<QString, int> seen;
     for (int i = 0; i < source.Count(); ++i) {
         TParam* from = source.Items(i);
-        if (TParam* to = FindParam(from->Name())) to->Assign(from);
+        const int occurrence = seen[from->Name().toUpper()]++;
+        TParam* to = NthNamed(*this, from->Name(), occurrence);
+        if (!to) continue;
+        const QString name = to->Name();
+        to->Assign(from);
+        to->SetName(name);
     }
 }
 

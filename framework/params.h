@@ -154,9 +154,10 @@ public:
     Variant ParamValues(const QString& names) const;
     void SetParamValues(const QString& names, const Variant& values);
 
-    // For each parameter of `source`, the first parameter of this collection
-    // with its name takes its value and type (TParam::Assign); names this
-    // collection lacks are ignored.
+    // Each parameter of `source` gives its value and type (TParam::Assign) to
+    // the parameter of this collection with its name and the same place
+    // among the repeats of that name, which keeps the spelling of its own
+    // name; names this collection lacks are ignored.
     void AssignValues(const TParams& source);
     // Same count and, position by position, same name, type and value.
     bool IsEqual(const TParams& other) const;

@@ -310,6 +310,26 @@ TEST_F(Params, AssignValuesCopiesSameNamedParameters) {
     EXPECT_THROW(copy.SetParamValues(QStringLiteral("Source;New"), Variant(1)), EDatabaseError);
 }
 
+TEST_F(Params, ARepeatedNameKeepsEachOccurrenceAndTheNameOfTheNewText) {
+    TParams old;
+    old.ParseSQL(QStringLiteral("WHERE a = :x OR b = :x"), true);
+    old[0]->SetAsString(QStringLiteral("first"));  // the second stays null
+
+    TParams fresh;
+    fresh.ParseSQL(QStringLiteral("WHERE c = :X OR d = :X"), true);
+    fresh.AssignValues(old);
+    ASSERT_EQ(fresh.Count(), 2);
+    EXPECT_EQ(fresh[0]->AsString(), QStringLiteral("first")) << "not overwritten by the null repeat";
+    EXPECT_TRUE(fresh[1]->IsNull());
+    EXPECT_EQ(fresh[0]->Name(), QStringLiteral("X")) << "spelled as in the new text";
+    EXPECT_EQ(fresh[1]->Name(), QStringLiteral("X"));
+
+    TParams once;
+    once.ParseSQL(QStringLiteral(":X"), true);
+    once.AssignValues(old);
+    EXPECT_EQ(once[0]->AsString(), QStringLiteral("first"));
+}
+
 // A component that stores a parameter collection as "ParamData".
 class TParamHolder : public TComponent {
     VARNEL_DECLARE_CLASS(TParamHolder, TComponent)
