@@ -92,10 +92,13 @@ void TAdsQuery::SetDatabaseName(const QString& value)
     const bool differs = value != mstrDatabaseName;
     TAdsExtendedDataSet::SetDatabaseName(value);
     if (differs && mhConnection != -1) {
-        if (mhStmt != -1)
-            Check(ace::AdsCloseSQLStatement(uint32_t(mhStmt)));
+        // Forgotten before the release, so a failed release leaves no
+        // statement of the old database behind for the next execution.
+        const int64_t statement = mhStmt;
         mhConnection = -1;
         mhStmt = -1;
+        if (statement != -1)
+            Check(ace::AdsCloseSQLStatement(uint32_t(statement)));
     }
 }
 
