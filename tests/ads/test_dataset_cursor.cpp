@@ -393,3 +393,76 @@ TEST(DataSetCursor, RecordsTooWideForTheRecordBufferAreRefusedAtOpen)
         EXPECT_EQ(query.HandleValue(), -1) << "the cursor is released";
     }
 }
+
+namespace {
+
+// A query whose engine cursor is the table itself with its index "byname"
+// active, as an index order chosen at open leaves it.
+class OrderedQuery : public TAdsQuery {
+public:
+    explicit OrderedQuery(TAdsConnection& connection) : TAdsQuery(nullptr), mConnection(connection)
+    {
+        SetAdsConnection(&connection);
+    }
+
+protected:
+    uint32_t CreateEngineCursor() override
+    {
+        const uint32_t table = OpenTableCursor(mConnection, "people", ADS_ADT);
+        ADSHANDLE index = 0;
+        EXPECT_EQ(ace::AdsGetIndexHandle(table, "byname", &index), 0u);
+        mlActiveHandle = index;
+        return table;
+    }
+
+private:
+    TAdsConnection& mConnection;
+};
+
+} // namespace
+
+// Opening reads the cursor's shape before the fields, lays out the buffers,
+// then applies the scope, then the filter, and only then moves to the first
+// record. Closing releases the cursor last, and a cursor the engine no
+// longer knows is forgotten all the same.
+TEST(DataSetCursor, OpeningAndClosingCallTheEngineInOrder)
+{
+    testsupport::TempFolder folder;
+    RunSql(folder.path(), "CREATE TABLE people (NAME Char(10), N Integer);"
+                          "INSERT INTO people VALUES ('AB', 1), ('BC', 2), ('BD', 3), ('CA', 4);"
+                          "CREATE INDEX byname ON people (NAME);");
+    auto connection = OpenOn(folder.path());
+    OrderedQuery query(*connection);
+    query.AdsTableOptions()->SetAdsRecordCache(rcNone);
+    query.SetScopeBegin("B");
+    query.SetScopeEnd("BZ");
+    query.SetScoped(true);
+    query.SetFilter("N > 2");
+    query.SetFiltered(true);
+    ace::StartCallTrace();
+    query.Open();
+    const auto opening = ace::StopCallTrace();
+    const QStringList keyBuffers(6, "AdsGetNullRecord");
+    const QStringList expected = QStringList{"AdsGetRecordLength", "AdsGetTableOpenOptions", "AdsCacheRecords",
+                                             "AdsGetAllIndexes", "AdsGetIndexPageSize", "AdsGetBookmarkLength"} +
+                                 keyBuffers +
+                                 QStringList{"AdsGetFieldType", "AdsGetFieldType", "AdsGetBookmarkLength",
+                                             "AdsSetScope", "AdsSetScope", "AdsSetAOF100", "AdsGotoBOF"};
+    EXPECT_EQ(Only(opening, {"AdsGetRecordLength", "AdsGetTableOpenOptions", "AdsCacheRecords", "AdsGetAllIndexes",
+                             "AdsGetIndexPageSize", "AdsGetBookmarkLength", "AdsGetNullRecord", "AdsGetFieldType",
+                             "AdsSetScope", "AdsSetAOF100", "AdsGotoBOF"}),
+              expected)
+        << Dump(opening);
+    EXPECT_EQ(query.FieldByName("NAME")->AsString().trimmed(), "BD") << "the first record in scope and filter";
+
+    ASSERT_EQ(ace::AdsCloseTable(query.Handle()), 0u) << "the cursor goes away behind the dataset";
+    ace::StartCallTrace();
+    EXPECT_NO_THROW(query.Close());
+    const auto closing = ace::StopCallTrace();
+    const auto released = CallsOf(closing, "AdsCloseTable");
+    ASSERT_EQ(released.size(), 1u) << Dump(closing);
+    EXPECT_NE(released[0].result.value_or(0), 0u) << "the engine refused, the dataset went on";
+    EXPECT_TRUE(CallsOf(closing, "AdsCacheOpenTables").empty()) << "only at design time";
+    EXPECT_EQ(query.HandleValue(), -1);
+    EXPECT_EQ(query.ActiveHandle(), -1);
+}
