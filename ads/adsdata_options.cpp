@@ -128,6 +128,24 @@ uint32_t TAdsTableOptions::AOFOptions() const
     return options;
 }
 
+namespace {
+
+// Sets one option of `target` to its value in `source` through its setter,
+// and only when it differs: an unchanged option never trips a rule.
+template <typename Get, typename Set>
+void CopyOption(TAdsTableOptions& target, const TAdsTableOptions& source, Get get, Set set)
+{
+    if ((target.*get)() != (source.*get)())
+        (target.*set)((source.*get)());
+}
+
+} // namespace
+
+// Every value but the owning dataset, through the setters, so that copying
+// options obeys the same rules as setting them one by one. The options an
+// open dataset refuses come first, before anything has changed; the ones
+// that act on an open cursor come last, once the filter options they use
+// are in place.
 void TAdsTableOptions::Assign(const TPersistent* source)
 {
     const auto* other = dynamic_cast<const TAdsTableOptions*>(source);
@@ -135,26 +153,26 @@ void TAdsTableOptions::Assign(const TPersistent* source)
         TPersistent::Assign(source);
         return;
     }
-    // Every value but the owning dataset.
-    meAdsLockType = other->meAdsLockType;
-    meAdsCharType = other->meAdsCharType;
-    meAdsRespectFilters = other->meAdsRespectFilters;
-    meAdsRespectScopes = other->meAdsRespectScopes;
-    mbAdsRightsCheck = other->mbAdsRightsCheck;
-    mbAdsOptimizedFilters = other->mbAdsOptimizedFilters;
-    mbRefreshCount = other->mbRefreshCount;
-    mbAOFResolveImmediate = other->mbAOFResolveImmediate;
-    mulIndexPageSize = other->mulIndexPageSize;
-    meAdsRecordCache = other->meAdsRecordCache;
-    meAdsAOFType = other->meAdsAOFType;
-    mbAutoKeyFieldCount = other->mbAutoKeyFieldCount;
-    mbCalcFieldsBeforeFilter = other->mbCalcFieldsBeforeFilter;
-    meRecordLockingMode = other->meRecordLockingMode;
-    mbPreserveSpaces = other->mbPreserveSpaces;
-    mbNumericsAsFloats = other->mbNumericsAsFloats;
-    mstrCollation = other->mstrCollation;
-    meAdsCachingOption = other->meAdsCachingOption;
-    meAdsLocateBehavior = other->meAdsLocateBehavior;
+    using O = TAdsTableOptions;
+    CopyOption(*this, *other, &O::AdsLockType, &O::SetAdsLockType);
+    CopyOption(*this, *other, &O::AdsRightsCheck, &O::SetAdsRightsCheck);
+    CopyOption(*this, *other, &O::AdsCachingOption, &O::SetAdsCachingOption);
+    CopyOption(*this, *other, &O::AdsCharType, &O::SetAdsCharType);
+    CopyOption(*this, *other, &O::AdsIndexPageSize, &O::SetAdsIndexPageSize);
+    CopyOption(*this, *other, &O::AdsFilterOptions, &O::SetAdsFilterOptions);
+    CopyOption(*this, *other, &O::AdsScopeOptions, &O::SetAdsScopeOptions);
+    CopyOption(*this, *other, &O::AdsFreshRecordCount, &O::SetAdsFreshRecordCount);
+    CopyOption(*this, *other, &O::AdsAOFResolveImmediate, &O::SetAdsAOFResolveImmediate);
+    CopyOption(*this, *other, &O::AdsAOFType, &O::SetAdsAOFType);
+    CopyOption(*this, *other, &O::AdsAutoKeyFieldCount, &O::SetAdsAutoKeyFieldCount);
+    CopyOption(*this, *other, &O::AdsCalcFieldsBeforeFilter, &O::SetAdsCalcFieldsBeforeFilter);
+    CopyOption(*this, *other, &O::AdsRecordLockingMode, &O::SetAdsRecordLockingMode);
+    CopyOption(*this, *other, &O::AdsPreserveSpaces, &O::SetAdsPreserveSpaces);
+    CopyOption(*this, *other, &O::AdsNumericsAsFloats, &O::SetAdsNumericsAsFloats);
+    CopyOption(*this, *other, &O::AdsCollation, &O::SetAdsCollation);
+    CopyOption(*this, *other, &O::AdsLocateBehavior, &O::SetAdsLocateBehavior);
+    CopyOption(*this, *other, &O::AdsRecordCache, &O::SetAdsRecordCache);
+    CopyOption(*this, *other, &O::AdsOptimizedFilters, &O::SetAdsOptimizedFilters);
 }
 
 VARNEL_PUBLISH(TAdsTableOptions, c)

@@ -205,3 +205,45 @@ TEST(TableOptions, IndexPageSizeIsReadAtOpen)
     t.query->Open();
     EXPECT_EQ(t.query->AdsTableOptions()->AdsIndexPageSize(), 0) << "a query result has no index";
 }
+
+// Handing a whole set of options to a dataset obeys the rules of setting
+// them one by one: an open dataset refuses what needs it closed, before
+// anything has changed, and takes the rest, its cursor included.
+TEST(TableOptions, HandingOverOptionsObeysTheSetterRules)
+{
+    OpenTable t;
+    t.query->Open();
+    TAdsTableOptions& own = *t.query->AdsTableOptions();
+
+    TAdsTableOptions refused;
+    refused.SetAdsLockType(Compatible);
+    refused.SetAdsPreserveSpaces(true);
+    ExpectDataSetError([&] { t.query->SetAdsTableOptions(&refused); }, "Table must not be Active.");
+    EXPECT_EQ(own.AdsLockType(), Proprietary);
+    EXPECT_FALSE(own.AdsPreserveSpaces()) << "nothing taken from a refused set";
+
+    TAdsTableOptions accepted;
+    accepted.SetAdsPreserveSpaces(true);
+    accepted.SetAdsRecordCache(rcAggressive);
+    ace::StartCallTrace();
+    t.query->SetAdsTableOptions(&accepted);
+    const auto cached = CallsOf(ace::StopCallTrace(), "AdsCacheRecords");
+    ASSERT_EQ(cached.size(), 1u);
+    EXPECT_EQ(cached[0].arguments.value(1), "100") << "the open cursor caches as told";
+    EXPECT_TRUE(own.AdsPreserveSpaces());
+    EXPECT_EQ(own.AdsRecordCache(), rcAggressive);
+    EXPECT_EQ(own.OwningDataSet(), t.query.get());
+
+    t.query->Close();
+    t.query->SetAdsTableOptions(&refused);
+    EXPECT_EQ(own.AdsLockType(), Compatible) << "a closed dataset takes them all";
+    EXPECT_EQ(own.AdsRecordCache(), rcStandard);
+
+    TAdsQuery dbf(nullptr);
+    dbf.InternalSetTableType(ttAdsCDX, true);
+    TAdsTableOptions collated;
+    collated.SetAdsCharType(GERMAN_VFP_CI_AS_1252);
+    ExpectDataSetError([&] { dbf.SetAdsTableOptions(&collated); },
+                       "ttAdsCDX and ttAdsNTX table types only support an AdsCharType of ANSI or OEM.");
+    EXPECT_EQ(dbf.AdsTableOptions()->AdsCharType(), ANSI);
+}
