@@ -58,6 +58,36 @@ public:
     void UseIndex(uint32_t index) { mlActiveHandle = index; }
 };
 
+// The people table with an index on NAME, open as the dataset's cursor
+// (with the engine's open options `openOptions`), no index active yet.
+struct PeopleWithNameIndex {
+    explicit PeopleWithNameIndex(UNSIGNED32 openOptions = 0)
+    {
+        PeopleFolder(folder);
+        RunSql(folder.path(), "CREATE INDEX byname ON people (NAME)");
+        connection = OpenOn(folder.path());
+        query.SetAdsConnection(connection.get());
+        ADSHANDLE cursor = 0;
+        EXPECT_EQ(ace::AdsOpenTable(connection->ConnectionHandle(), "people", nullptr, ADS_ADT, ADS_ANSI,
+                                    ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, openOptions, &cursor),
+                  0u);
+        query.SetCursorHandleForOpen(cursor);
+        query.Open();
+    }
+    // Makes the NAME index the active one and returns it.
+    ADSHANDLE UseNameIndex()
+    {
+        ADSHANDLE index = 0;
+        EXPECT_EQ(ace::AdsGetIndexHandle(query.Handle(), "byname", &index), 0u);
+        query.UseIndex(index);
+        return index;
+    }
+
+    testsupport::TempFolder folder;
+    std::unique_ptr<TAdsConnection> connection;
+    IndexedQuery query{nullptr};
+};
+
 } // namespace
 
 TEST(DataSetFilter, WildcardRuleOfTheFilterText)
@@ -210,20 +240,12 @@ TEST(DataSetFilter, ScopeTextsAreLengthChecked)
 
 TEST(DataSetFilter, ScopedNeedsAnIndexWithoutRange)
 {
-    testsupport::TempFolder folder;
-    PeopleFolder(folder);
-    RunSql(folder.path(), "CREATE INDEX byname ON people (NAME)");
-    auto connection = OpenOn(folder.path());
-    IndexedQuery query(nullptr);
-    query.SetAdsConnection(connection.get());
-    query.SetCursorHandleForOpen(OpenTableCursor(*connection, "people", ADS_ADT));
-    query.Open();
+    PeopleWithNameIndex people;
+    IndexedQuery& query = people.query;
     ExpectDataSetError([&] { query.SetScoped(true); }, "Cannot activate scope when there is no active index.");
     EXPECT_FALSE(query.Scoped());
 
-    ADSHANDLE index = 0;
-    ASSERT_EQ(ace::AdsGetIndexHandle(query.Handle(), "byname", &index), 0u);
-    query.UseIndex(index);
+    const ADSHANDLE index = people.UseNameIndex();
     const char16_t top[] = u"X";
     ASSERT_EQ(ace::AdsSetScope(index, 1, top, 2, 8), 0u);
     ExpectDataSetError([&] { query.SetScoped(true); }, "Cannot activate scope when there is an active range.");
@@ -257,22 +279,10 @@ TEST(DataSetFilter, ScopedNeedsAnIndexWithoutRange)
 // longer exists once the scope is gone gives way to the next one.
 TEST(DataSetFilter, ScopedSwitchKeepsTheRecordShownWhenItCan)
 {
-    testsupport::TempFolder folder;
-    PeopleFolder(folder);
-    RunSql(folder.path(), "CREATE INDEX byname ON people (NAME)");
-    auto connection = OpenOn(folder.path());
-    IndexedQuery query(nullptr);
-    query.SetAdsConnection(connection.get());
     // Exclusive, so that the records deleted below can be packed away.
-    ADSHANDLE cursor = 0;
-    ASSERT_EQ(ace::AdsOpenTable(connection->ConnectionHandle(), "people", nullptr, ADS_ADT, ADS_ANSI,
-                                ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, ADS_EXCLUSIVE, &cursor),
-              0u);
-    query.SetCursorHandleForOpen(cursor);
-    query.Open();
-    ADSHANDLE index = 0;
-    ASSERT_EQ(ace::AdsGetIndexHandle(query.Handle(), "byname", &index), 0u);
-    query.UseIndex(index);
+    PeopleWithNameIndex people(ADS_EXCLUSIVE);
+    IndexedQuery& query = people.query;
+    people.UseNameIndex();
 
     // ABC lies inside AB .. ABD: scoping leaves it shown, without moving to the top.
     query.SetScopeBegin("AB");

@@ -32,7 +32,16 @@ const char kOtherComputer[] = "MONITOR-ELSEWHERE";
 // test releases them all.
 class StatementHolder {
 public:
-    StatementHolder() { ace::AdsRegisterSQLAbortFunc(&StatementHolder::Step); }
+    // One holder at a time: it starts with no plans and nothing released.
+    StatementHolder()
+    {
+        {
+            std::lock_guard lock(sMutex);
+            sPlans.clear();
+            sReleased = false;
+        }
+        ace::AdsRegisterSQLAbortFunc(&StatementHolder::Step);
+    }
     ~StatementHolder()
     {
         Release();
@@ -81,13 +90,6 @@ private:
     static inline std::map<std::thread::id, Plan> sPlans;
     static inline bool sReleased = false;
 
-public:
-    static void Reset()
-    {
-        std::lock_guard lock(sMutex);
-        sPlans.clear();
-        sReleased = false;
-    }
 };
 
 // A script run on its own thread, connection and query, as the tool's
@@ -126,8 +128,11 @@ QString FirstLine(const QString& text)
     return text.section(QLatin1Char('\n'), 0, 0).section(QLatin1Char('\r'), 0, 0);
 }
 
+// A script that stays listed while the holder keeps it at its first step.
+const QString kShortScript = QStringLiteral("DECLARE x Integer;\nx = 1;");
+
 // The monitor's query of the list, with its table options.
-std::unique_ptr<TAdsQuery> StatementList(TAdsConnection& connection)
+std::unique_ptr<TAdsQuery> MonitorQuery(TAdsConnection& connection)
 {
     auto list = std::make_unique<TAdsQuery>(nullptr);
     list->SetAdsConnection(&connection);
@@ -140,6 +145,14 @@ std::unique_ptr<TAdsQuery> StatementList(TAdsConnection& connection)
     return list;
 }
 
+// The monitor's query on a connection of its own to the folder.
+struct StatementList {
+    explicit StatementList(const QString& folder) : connection(OpenOn(folder)), query(MonitorQuery(*connection)) {}
+    TAdsQuery* operator->() const { return query.get(); }
+    std::unique_ptr<TAdsConnection> connection;
+    std::unique_ptr<TAdsQuery> query;
+};
+
 } // namespace
 
 TEST(DataSetStatementList, TheMonitorsPathsOnTheServersListOfRunningStatements)
@@ -151,9 +164,7 @@ TEST(DataSetStatementList, TheMonitorsPathsOnTheServersListOfRunningStatements)
     // Opening this cursor takes many steps of the engine's query: held at
     // the third abort test it is inside the opening.
     const QString opening = QStringLiteral("DECLARE c CURSOR AS SELECT a.V FROM n a, n b, n c ORDER BY 1;\nOPEN c;");
-    const QString declaring = QStringLiteral("DECLARE x Integer;\nx = 1;");
 
-    StatementHolder::Reset();
     StatementHolder holder;
     std::optional<testsupport::EnvGuard> computer;
     computer.emplace("COMPUTERNAME", QByteArray(kOtherComputer));
@@ -163,11 +174,10 @@ TEST(DataSetStatementList, TheMonitorsPathsOnTheServersListOfRunningStatements)
     ScriptOnWorker ours(holder, folder.path(), opening, 3);
     ASSERT_TRUE(holder.WaitUntilHeld(ours.Id()));
     // Started later, so listed after ours, and not opening a cursor.
-    ScriptOnWorker later(holder, folder.path(), declaring, 1);
+    ScriptOnWorker later(holder, folder.path(), kShortScript, 1);
     ASSERT_TRUE(holder.WaitUntilHeld(later.Id()));
 
-    auto connection = OpenOn(folder.path());
-    auto list = StatementList(*connection);
+    StatementList list(folder.path());
     list->Open();
 
     QStringList computers, firstLines;
@@ -209,8 +219,6 @@ TEST(DataSetStatementList, TheMonitorsPathsOnTheServersListOfRunningStatements)
 
     holder.Release();
     list->Close();
-    list.reset();
-    connection.reset();
 }
 
 // Once a statement has ended it is no longer listed: the monitor's search
@@ -221,12 +229,10 @@ TEST(DataSetStatementList, AnEndedStatementIsNotFoundByItsNumber)
     testsupport::EnvGuard computer("COMPUTERNAME", QByteArray(kThisComputer));
     int32_t number = 0;
     {
-        StatementHolder::Reset();
-        StatementHolder holder;
-        ScriptOnWorker running(holder, folder.path(), QStringLiteral("DECLARE x Integer;\nx = 1;"), 1);
+            StatementHolder holder;
+        ScriptOnWorker running(holder, folder.path(), kShortScript, 1);
         ASSERT_TRUE(holder.WaitUntilHeld(running.Id()));
-        auto connection = OpenOn(folder.path());
-        auto list = StatementList(*connection);
+        StatementList list(folder.path());
         list->Open();
         for (list->First(); !list->Eof() && number == 0; list->Next())
             if (FirstLine(list->FieldByName("Query")->AsString()) == QStringLiteral("DECLARE x Integer;"))
@@ -234,8 +240,7 @@ TEST(DataSetStatementList, AnEndedStatementIsNotFoundByItsNumber)
         ASSERT_NE(number, 0);
         holder.Release();
     }
-    auto connection = OpenOn(folder.path());
-    auto list = StatementList(*connection);
+    StatementList list(folder.path());
     list->Open();
     const int32_t before = list->FieldByName("Query Number")->AsInteger();
     EXPECT_FALSE(list->Locate(QStringLiteral("Query Number"), Variant(int(number)), TLocateOptions()));
@@ -250,12 +255,10 @@ TEST(DataSetStatementList, TheEngineCallsOfTheMonitorsFilterAndSearch)
 {
     testsupport::TempFolder folder;
     testsupport::EnvGuard computer("COMPUTERNAME", QByteArray(kThisComputer));
-    StatementHolder::Reset();
     StatementHolder holder;
-    ScriptOnWorker running(holder, folder.path(), QStringLiteral("DECLARE x Integer;\nx = 1;"), 1);
+    ScriptOnWorker running(holder, folder.path(), kShortScript, 1);
     ASSERT_TRUE(holder.WaitUntilHeld(running.Id()));
-    auto connection = OpenOn(folder.path());
-    auto list = StatementList(*connection);
+    StatementList list(folder.path());
     const QString filter = QStringLiteral("\"Active = True AND Connection Name = '%1'\"").arg(kThisComputer);
 
     ace::StartCallTrace();

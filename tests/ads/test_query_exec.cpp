@@ -2,39 +2,13 @@
 // closed by ExecSQL, texts that yield no cursor, affected rows, the
 // statement's life, the statement options in order, and script mode.
 #include "tests/ads/test_dataset_support.h"
+#include "tests/support/restore_scripts.h"
 
 #include "framework/params.h"
 
 using namespace dataset_test;
 
 namespace {
-
-const QStringList kFreeTablesRestore = {
-    "DECLARE @Source String, @Destination String, @MotDePasse String;",
-    "",
-    "DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(",
-    "@Source,",
-    "@Destination,",
-    "NULL,",
-    "@MotDePasse );",
-    "",
-    "@Destination = UPPER(:Destination);",
-    "@MotDePasse = LOWER(:MotDePasse);",
-    "@Source = UPPER(:Source);",
-    "",
-    "Open RestoreBackup;",
-};
-
-QStringList DictionaryRestore()
-{
-    QStringList lines = kFreeTablesRestore;
-    lines[2] = "DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreDatabase(";
-    lines[3] = "@Source,";
-    lines[4] = "@MotDePasse,";
-    lines[5] = "@Destination,";
-    lines[6] = "NULL );";
-    return lines;
-}
 
 const QStringList kOptionCalls = {"AdsStmtSetTableLockType", "AdsStmtSetTableCollation", "AdsStmtSetTableRights",
                                   "AdsStmtSetTableReadOnly", "AdsStmtSetTableType", "AdsStmtConstrainUpdates",
@@ -82,8 +56,8 @@ TEST(QueryExec, RestoreScriptsBindTheirThreeParametersAndKeepTheStatement)
         QString refusal;  // names the folder the script was given
     };
     const Case cases[] = {
-        {kFreeTablesRestore, 6006, "MISSING-BACKUP does not exist"},
-        {DictionaryRestore(), 6002, "RESTORED does not name a dictionary file"},
+        {testsupport::FreeTablesRestoreScript(), 6006, "MISSING-BACKUP does not exist"},
+        {testsupport::DictionaryRestoreScript(), 6002, "RESTORED does not name a dictionary file"},
     };
     for (const Case& c : cases) {
         const QStringList& script = c.script;

@@ -8,30 +8,13 @@
 #include "framework/fields.h"
 #include "framework/params.h"
 #include "tests/app/tool_test_support.h"
+#include "tests/support/restore_scripts.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using testsupport::TempFolder;
-
-const QStringList kScriptHead = {
-    "DECLARE @Source String, @Destination String, @MotDePasse String;",
-    "",
-};
-const QStringList kScriptTail = {
-    "",
-    "@Destination = UPPER(:Destination);",
-    "@MotDePasse = LOWER(:MotDePasse);",
-    "@Source = UPPER(:Source);",
-    "",
-    "Open RestoreBackup;",
-};
-
-QStringList Script(const QStringList& cursor)
-{
-    return kScriptHead + cursor + kScriptTail;
-}
 
 QStringList LinesOf(TAdsQuery& query)
 {
@@ -86,11 +69,9 @@ TEST_F(WindowDefinitionTest, RestoreQueriesHoldTheirScriptsAndThreeUntypedParame
         QStringList lines;
     } cases[] = {
         {Window().QRestore, Window().AdsConnectionRestore,
-         Script({"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreFreeTables(", "@Source,",
-                 "@Destination,", "NULL,", "@MotDePasse );"})},
+         testsupport::FreeTablesRestoreScript()},
         {Window().QRestoreDict, Window().AdsConnectionFree,
-         Script({"DECLARE RestoreBackup Cursor AS EXECUTE PROCEDURE sp_RestoreDatabase(", "@Source,",
-                 "@MotDePasse,", "@Destination,", "NULL );"})},
+         testsupport::DictionaryRestoreScript()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.query->Name().toStdString());
