@@ -69,6 +69,12 @@ void ConnectionRegistry::Walk(const std::function<bool(TAdsConnection&)>& visit)
             return;
 }
 
+void ConnectionRegistry::Locked(const std::function<void()>& work)
+{
+    TCriticalSectionGuard guard(Registry().lock);
+    work();
+}
+
 int ConnectionRegistry::Count()
 {
     RegistryState& registry = Registry();

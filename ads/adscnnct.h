@@ -122,6 +122,9 @@ public:
     // the lock; the walk stops when `visit` returns false.
     static void Walk(const std::function<bool(TAdsConnection&)>& visit);
     static int Count();
+    // Runs `work` under the lock (it may walk again: the lock is re-entrant),
+    // so that no connection leaves the registry while it runs.
+    static void Locked(const std::function<void()>& work);
 
 private:
     friend class TAdsConnection;

@@ -58,25 +58,18 @@ bool AttachConnectionNamed(const QString& value, const TComponent* owner,
                            const std::function<void(TAdsConnection*)>& attach)
 {
     TAdsConnection* best = nullptr;
-    int bestRank = 0;
-    int registered = -1;
-    int visited = 0;
-    ConnectionRegistry::Walk([&](TAdsConnection& c) {
-        // The lock is re-entrant and held: the count cannot change during the walk.
-        if (registered < 0)
-            registered = ConnectionRegistry::Count();
-        const int rank = MatchRank(value, owner, c);
-        if (rank != 0 && (bestRank == 0 || rank < bestRank)) {
-            best = &c;
-            bestRank = rank;
-        }
-        ++visited;
-        if (bestRank != 1 && visited < registered)
-            return true;
-        // The last connection (or an unbeatable match): still under the lock.
+    ConnectionRegistry::Locked([&] {
+        int bestRank = 0;
+        ConnectionRegistry::Walk([&](TAdsConnection& c) {
+            const int rank = MatchRank(value, owner, c);
+            if (rank != 0 && (bestRank == 0 || rank < bestRank)) {
+                best = &c;
+                bestRank = rank;
+            }
+            return bestRank != 1;  // nothing beats a first-rank match
+        });
         if (best)
             attach(best);
-        return false;
     });
     return best != nullptr;
 }
